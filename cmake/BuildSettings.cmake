@@ -1,0 +1,28 @@
+# Product and deployment settings that are fixed when the installer is built. A test or demo
+# build points the hosts at a loopback host:port.
+set(BRIGHTMERE_DISPLAY_NAME "明湖图片转换器" CACHE STRING "Product name shown to users")
+set(BRIGHTMERE_CHANNEL_TAG "brand_online_10001" CACHE STRING "Channel tag stored in the CHANNEL resource (empty: no resource)")
+set(BRIGHTMERE_FILE_VERSION "2.1.0.7" CACHE STRING "File version major.minor.build.revision")
+set(BRIGHTMERE_PACKAGE_HOST "dl.brightmere.example" CACHE STRING "Host[:port] of the package endpoint")
+set(BRIGHTMERE_REPORT_HOST "" CACHE STRING "Host[:port] of the reporting endpoint (empty: the package host)")
+set(BRIGHTMERE_FALLBACK_HOST "cdn.brightmere.example" CACHE STRING "Host[:port] serving the fallback package over https")
+set(BRIGHTMERE_AGREEMENT_HOST "www.brightmere.example" CACHE STRING "Host of the user-agreement page")
+set(BRIGHTMERE_OFFLINE_HOST "www.brightmere.example" CACHE STRING "Host of the full-package page")
+
+if(BRIGHTMERE_REPORT_HOST STREQUAL "")
+  set(BRIGHTMERE_EFFECTIVE_REPORT_HOST "${BRIGHTMERE_PACKAGE_HOST}")
+else()
+  set(BRIGHTMERE_EFFECTIVE_REPORT_HOST "${BRIGHTMERE_REPORT_HOST}")
+endif()
+
+string(REPLACE "." ";" _version_parts "${BRIGHTMERE_FILE_VERSION}")
+list(LENGTH _version_parts _version_count)
+if(NOT _version_count EQUAL 4)
+  message(FATAL_ERROR "BRIGHTMERE_FILE_VERSION must have four parts, got '${BRIGHTMERE_FILE_VERSION}'")
+endif()
+string(REPLACE "." "," BRIGHTMERE_FILE_VERSION_COMMAS "${BRIGHTMERE_FILE_VERSION}")
+
+configure_file(${CMAKE_SOURCE_DIR}/cmake/build_settings.h.in
+               ${CMAKE_BINARY_DIR}/generated/build_settings.h @ONLY)
+add_library(build_settings INTERFACE)
+target_include_directories(build_settings INTERFACE ${CMAKE_BINARY_DIR}/generated)

@@ -1,0 +1,23 @@
+# Third-party libraries. libcurl and pugixml are prepared by tools/setup.sh in build/deps;
+# zlib comes from Debian's MinGW package; GoogleTest from Debian's source tree.
+set(BRIGHTMERE_DEPS "${CMAKE_SOURCE_DIR}/build/deps" CACHE PATH "Where tools/setup.sh put the libraries it built")
+
+find_package(ZLIB REQUIRED)
+
+add_library(curl_static STATIC IMPORTED GLOBAL)
+set_target_properties(curl_static PROPERTIES
+  IMPORTED_LOCATION "${BRIGHTMERE_DEPS}/curl/lib/libcurl.a"
+  INTERFACE_INCLUDE_DIRECTORIES "${BRIGHTMERE_DEPS}/curl/include"
+  INTERFACE_COMPILE_DEFINITIONS CURL_STATICLIB
+  INTERFACE_LINK_LIBRARIES "ws2_32;crypt32;bcrypt;advapi32")
+add_library(CURL::libcurl ALIAS curl_static)
+
+add_library(pugixml STATIC "${BRIGHTMERE_DEPS}/pugixml/src/pugixml.cpp")
+target_include_directories(pugixml SYSTEM PUBLIC "${BRIGHTMERE_DEPS}/pugixml/src")
+target_compile_definitions(pugixml PUBLIC PUGIXML_NO_EXCEPTIONS)
+target_compile_options(pugixml PRIVATE -w)
+
+set(BRIGHTMERE_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest source tree")
+set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(${BRIGHTMERE_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)

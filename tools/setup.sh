@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# Installs what the project needs on a Debian machine (run as root) and builds the
+# third-party libraries that have no MinGW package into build/deps. Safe to run again:
+# when everything is already there it only checks and returns.
+set -euo pipefail
+
+top=$(cd "$(dirname "$0")/.." && pwd)
+deps="$top/build/deps"
+
+packages=(
+  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
+  libz-mingw-w64-dev googletest
+  wine wine32:i386 wine64
+  xvfb xdotool imagemagick x11-utils fonts-wqy-microhei
+  nsis osslsigncode
+  cmake ninja-build dpkg-dev python3 python3-pil openssl
+  clang libclang-rt-14-dev libpugixml-dev zlib1g-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+
+src_list=/etc/apt/sources.list.d/brightmere-deb-src.sources
+need_update=0
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  dpkg --add-architecture i386
+  need_update=1
+fi
+# Source packages come from the same archives as the binary ones: copy the machine's own
+# deb822 list with the type switched to deb-src.
+if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/; then
+  sed -E 's/^Types:[[:space:]]*deb[[:space:]]*$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources > "$src_list"
+  need_update=1
+fi
+if [ ${#missing[@]} -gt 0 ] || [ $need_update -eq 1 ]; then
+  echo "setup: installing ${missing[*]:-source lists}"
+  apt-get update -q
+  if [ ${#missing[@]} -gt 0 ]; then
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+  fi
+fi
+
+mkdir -p "$deps/src"
+
+fetch_source() { # package -> unpacked source dir name printed
+  local pkg=$1
+  local dir
+  dir=$(find "$deps/src" -maxdepth 1 -type d -name "$pkg-*" | head -n 1)
+  if [ -z "$dir" ]; then
+    (cd "$deps/src" && apt-get source -q "$pkg" >/dev/null 2>"$deps/src/$pkg.log") || {
+      apt-get update -q >/dev/null
+      (cd "$deps/src" && apt-get source -q "$pkg" >/dev/null 2>"$deps/src/$pkg.log")
+    }
+    dir=$(find "$deps/src" -maxdepth 1 -type d -name "$pkg-*" | head -n 1)
+  fi
+  echo "$dir"
+}
+
+# libcurl: static, Schannel for TLS, HTTP only.
+if [ ! -f "$deps/curl/lib/libcurl.a" ]; then
+  curl_src=$(fetch_source curl)
+  echo "setup: building libcurl from $curl_src"
+  rm -rf "$deps/curl-build"
+  cmake -S "$curl_src" -B "$deps/curl-build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-i686.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$deps/curl" \
+    -DBUILD_SHARED_LIBS=OFF -DBUILD_CURL_EXE=OFF -DBUILD_TESTING=OFF -DENABLE_MANUAL=OFF \
+    -DHTTP_ONLY=ON -DCURL_USE_SCHANNEL=ON -DCURL_USE_OPENSSL=OFF -DCURL_USE_LIBSSH2=OFF \
+    -DCURL_ZLIB=OFF -DUSE_LIBIDN2=OFF -DCURL_DISABLE_LDAP=ON -DCURL_DISABLE_LDAPS=ON \
+    -DENABLE_UNICODE=ON -DPICKY_COMPILER=OFF >"$deps/curl-build.log" 2>&1
+  cmake --build "$deps/curl-build" >>"$deps/curl-build.log" 2>&1
+  cmake --install "$deps/curl-build" >>"$deps/curl-build.log" 2>&1
+fi
+
+# pugixml: only its sources are needed; the project compiles them with its own toolchain.
+if [ ! -f "$deps/pugixml/src/pugixml.cpp" ]; then
+  pugi_src=$(fetch_source pugixml)
+  rm -rf "$deps/pugixml"
+  cp -r "$pugi_src" "$deps/pugixml"
+fi
+
+echo "setup: ready"

@@ -1,6 +1,7 @@
 // A named thread that owns one message loop, with start-up and shut-down hooks.
 //
 //   class MiscThread : public base::FrameworkThread {
+//     ~MiscThread() override { Stop(); }  // while the hooks below still exist
 //     void OnThreadStart() override { base::ThreadDirectory::Enroll(id_); }
 //     void OnThreadStop() override { base::ThreadDirectory::Withdraw(); }
 //   };
@@ -11,10 +12,14 @@
 // messages and posted tasks alike, and keeps running posted tasks while the thread sits in
 // a modal loop (a message box, a folder browser, a window drag).
 //
+// A class that overrides the hooks calls Stop() in its own destructor: by the time the base
+// destructor runs, the overrides are gone and OnThreadStop would not be called.
+//
 // Threading: Start, Stop and the destructor are called on the thread that owns the object
 // (never on the framework thread itself); the hooks run on the framework thread.
 #pragma once
 
+#include <future>
 #include <memory>
 #include <string>
 
@@ -31,11 +36,13 @@ class FrameworkThread : public virtual SupportWeakCallback {
   ~FrameworkThread() override;  // Stop()
 
   // Creates the OS thread, which creates its loop, runs OnThreadStart, signals and enters
-  // the loop. Waits without limit for that signal. False if the OS thread can't be created.
+  // the loop. Waits without limit for that signal. False if the OS thread can't be created
+  // or the object already runs a loop.
   bool Start(MessageLoopType type = MessageLoopType::kDefault);
 
   // Runs the loop on the calling thread (the process's main thread): as Start, but returns
-  // when the loop quits, after OnThreadStop.
+  // when the loop quits, after OnThreadStop. The kUi loop also ends on a WM_QUIT posted by
+  // anyone, e.g. PostQuitMessage in OnThreadStart. Does nothing on a framework thread.
   void RunOnCurrentThreadWithLoop(MessageLoopType type);
 
   // Posts a quit request and waits without limit for the OS thread to end (a running task
@@ -50,13 +57,17 @@ class FrameworkThread : public virtual SupportWeakCallback {
   static FrameworkThread* Current();
 
  protected:
-  virtual void Run();            // the loop; returns when it quits
+  virtual void Run();  // the loop; returns when it quits. Overrides call this one.
   virtual void OnThreadStart() {}
   virtual void OnThreadStop() {}
   virtual void OnThreadCleanup() {}  // a further hook, empty in this program
 
  private:
   struct State;
+  // The life of the framework thread: loop, hooks, loop, hooks. `started` (may be null) is
+  // signalled once OnThreadStart has run.
+  void ThreadMain(MessageLoopType type, std::promise<void>* started);
+
   std::wstring name_;
   std::unique_ptr<State> state_;
 };

@@ -39,7 +39,7 @@ void PostToThread(int id, Task task);
 void PostDelayedToThread(int id, Task task, TimeDelta delay);
 
 // Posts a delayed task that runs `task` after `interval` and then re-posts itself, `times`
-// runs in all (-1: no end), for as long as the weak task's owner lives.
+// runs in all (-1: no end; 0 runs once), for as long as the weak task's owner lives.
 template <typename F>
 void PostRepeating(int id, WeakCallback<F> task, TimeDelta interval, int times) {
   PostDelayedToThread(
@@ -50,9 +50,9 @@ void PostRepeating(int id, WeakCallback<F> task, TimeDelta interval, int times) 
         task();
         if (task.Expired())
           return;
-        int left = times == -1 ? -1 : times - 1;
-        if (left != 0)
-          PostRepeating(id, task, interval, left);
+        // Any count below 2 other than -1 (0 included) means this was the last run.
+        if (times == -1 || times > 1)
+          PostRepeating(id, task, interval, times == -1 ? -1 : times - 1);
       },
       interval);
 }

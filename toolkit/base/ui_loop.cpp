@@ -1,0 +1,116 @@
+#include "toolkit/base/ui_loop.h"
+
+#include <chrono>
+
+namespace base {
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"base.UiLoopWindow";
+constexpr UINT kWakeMessage = WM_USER + 1;
+constexpr UINT_PTR kTimerId = 1;
+// Tasks run per wake before window messages get their turn again.
+constexpr int kTasksPerWake = 32;
+
+ATOM RegisterLoopWindowClass(WNDPROC proc) {
+  static const ATOM atom = [proc] {
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kWindowClass;
+    return RegisterClassExW(&wc);
+  }();
+  return atom;
+}
+
+}  // namespace
+
+UiLoop::UiLoop() {
+  RegisterLoopWindowClass(&UiLoop::WindowProc);
+  window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                            GetModuleHandleW(nullptr), nullptr);
+  if (window_)
+    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+UiLoop::~UiLoop() = default;
+
+void UiLoop::OnClosed() {
+  // Closed under the lock before this, so no post can still aim a wake at the window.
+  if (window_) {
+    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    DestroyWindow(window_);
+    window_ = nullptr;
+  }
+}
+
+void UiLoop::Run() {
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+void UiLoop::OnWorkArrivedLocked() {
+  if (wakePending_ || !window_)
+    return;
+  // Posting under the lock keeps Close from slipping in between: once closed, nothing wakes.
+  wakePending_ = PostMessageW(window_, kWakeMessage, 0, 0) != FALSE;
+}
+
+void UiLoop::DoWork() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  wakePending_ = false;
+  for (int i = 0; i < kTasksPerWake; ++i) {
+    Task task = TakeNextLocked(Clock::now());
+    if (!task)
+      break;
+    lock.unlock();
+    // A task may open a modal loop, which runs further tasks from inside it.
+    RunAndDestroy(task);
+    lock.lock();
+  }
+  if (quitRequested_) {
+    lock.unlock();
+    KillTimer(window_, kTimerId);
+    if (!quitPosted_) {
+      quitPosted_ = true;
+      PostQuitMessage(0);
+    }
+    return;
+  }
+  if (HasTaskDueLocked(Clock::now())) {
+    // A long batch: let the window messages queued meanwhile go first.
+    OnWorkArrivedLocked();
+    return;
+  }
+  std::optional<Clock::time_point> due = NextDueLocked();
+  lock.unlock();
+  if (due)
+    ScheduleTimer(*due);
+  else
+    KillTimer(window_, kTimerId);
+}
+
+void UiLoop::ScheduleTimer(Clock::time_point due) {
+  auto wait = std::chrono::ceil<std::chrono::milliseconds>(due - Clock::now()).count();
+  if (wait <= 0) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    OnWorkArrivedLocked();
+    return;
+  }
+  SetTimer(window_, kTimerId,
+           static_cast<UINT>(wait < USER_TIMER_MINIMUM ? USER_TIMER_MINIMUM : wait), nullptr);
+}
+
+LRESULT CALLBACK UiLoop::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* loop = reinterpret_cast<UiLoop*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (loop && (message == kWakeMessage || (message == WM_TIMER && wParam == kTimerId))) {
+    loop->DoWork();
+    return 0;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+}  // namespace base

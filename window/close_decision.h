@@ -1,0 +1,21 @@
+// What the window's own close button (btn_exit) does in each situation.
+// Win32-free; UI thread in practice.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "window/installer_state.h"
+
+enum class CloseAction {
+  LaunchApp,            // the install succeeded: start the application, which closes the window
+  LeaveInstalled,       // the application is installed already: report and close
+  AskAfterFailedSetup,  // the setup failed: ask "退出安装" / "下载完整安装包"
+  ShowExitSurvey,       // nothing installed yet: ask the user why they leave
+};
+
+// isAppInstalled is asked only when the answer matters (it reads the registry).
+CloseAction DecideCloseAction(InstallerState state, const std::function<bool()>& isAppInstalled);
+
+// The "btn_exit" value reported when leaving while the application is installed.
+std::wstring InstalledExitValue(InstallerState state);

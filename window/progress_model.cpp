@@ -1,0 +1,51 @@
+#include "window/progress_model.h"
+
+#include <algorithm>
+#include <cwchar>
+
+ProgressModel::Step ProgressModel::Update(InstallerState state, int value, int downloadProgress,
+                                          uint32_t now) {
+  Step step;
+  switch (state) {
+    case Welcome:
+    case Installed:
+    case DownloadFailed:
+    case AppRunningPrompt:
+    case InstallFailed:
+      return step;
+    case Downloading:
+    case Installing:
+    case ExitSurvey:
+      break;
+  }
+
+  if (value != 0) {
+    if (value == 10) {
+      startTick_ = now;
+      downloadAlertShown_ = false;
+    }
+    progress_ = value;
+  } else {
+    if (state == Downloading) {
+      // Unsigned difference: correct across the tick count's wrap-around.
+      if (!downloadAlertShown_ && now - startTick_ > kSlowDownloadHintMs) {
+        downloadAlertShown_ = true;
+        step.showDownloadAlert = true;
+      }
+      progress_ = std::min(downloadProgress, 900);
+    } else {
+      progress_ += progress_ <= 950 ? 3 : 2;
+    }
+    progress_ = std::min(progress_, 999);
+  }
+  step.redraw = true;
+  return step;
+}
+
+std::wstring FormatProgressText(int progress) {
+  const wchar_t* format = progress <= 900 ? L"正在下载，请不要关闭：%0.1f%%"
+                                          : L"下载完成，正在安装，请不要关闭：%0.1f%%";
+  wchar_t text[96];
+  swprintf(text, sizeof(text) / sizeof(text[0]), format, progress / 10.0);
+  return text;
+}

@@ -26,3 +26,6 @@ configure_file(${CMAKE_SOURCE_DIR}/cmake/build_settings.h.in
                ${CMAKE_BINARY_DIR}/generated/build_settings.h @ONLY)
 add_library(build_settings INTERFACE)
 target_include_directories(build_settings INTERFACE ${CMAKE_BINARY_DIR}/generated)
+
+# brightmere_add_product_resources(): the VERSIONINFO and CHANNEL resources from the settings.
+include(${CMAKE_CURRENT_LIST_DIR}/ProductResources.cmake)

@@ -1,0 +1,48 @@
+// The installer settings: where the application goes, which distribution channel this
+// installer belongs to, where the setup package comes from and where it is stored. The main
+// window builds them once in its constructor; only installDir changes afterwards.
+//
+//   InstallerSettings settings;
+//   if (!BuildInstallerSettings(CommandLineArgs(), &settings)) {
+//     ShowNoPackageSpaceMessage();  // package_dir.h
+//     ExitProcess(kNoPackageDirExitCode);
+//   }
+//
+// UI thread (the window's constructor).
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/package_dir.h"
+
+struct InstallerSettings {
+  std::wstring downloadUrl;
+  std::wstring packageDir;   // always ends in "\"
+  std::wstring packagePath;  // packageDir + "brightmereInstaller.exe"
+  std::wstring installDir;
+  std::wstring channel;
+};
+
+// Fills every setting from the defaults, the CHANNEL resource, the command-line map (keys
+// "installPath" and "channel") and, for the "_upgrade" channel, the stored
+// "InstallerChannel". False only when no package directory is usable; the other settings are
+// filled all the same.
+bool BuildInstallerSettings(const std::map<std::wstring, std::wstring>& args,
+                            InstallerSettings* out);
+
+// The same with the package-directory candidates given, tried in order.
+bool BuildInstallerSettings(const std::map<std::wstring, std::wstring>& args,
+                            const std::vector<std::wstring>& packageDirCandidates,
+                            InstallerSettings* out);
+
+// Program Files (x86) + "\harrowfields\brightmere", or the command line's "installPath".
+std::wstring ResolveInstallDir(const std::map<std::wstring, std::wstring>& args);
+
+// The resource tag ("default" without one), overridden by a non-empty "channel" argument;
+// "_upgrade" then takes the stored "InstallerChannel" when there is one.
+std::wstring ResolveChannel(const std::map<std::wstring, std::wstring>& args);
+
+// "http://" + package host + "/caller?c=site&a=downloadPackage&channel=" + channel, verbatim.
+std::wstring MakeDownloadUrl(const std::wstring& channel);

@@ -1,0 +1,74 @@
+#include "app/package_dir.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <cwchar>
+
+#include "app/special_folder.h"
+#include "build_settings.h"
+
+namespace {
+
+bool IsDirectory(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Creates each missing level in turn; failures show up in the attribute check that follows.
+void CreateDirectoryChain(const std::wstring& path) {
+  for (size_t slash = path.find_first_of(L"\\/", 1); slash != std::wstring::npos;
+       slash = path.find_first_of(L"\\/", slash + 1)) {
+    CreateDirectoryW(path.substr(0, slash).c_str(), nullptr);
+  }
+  CreateDirectoryW(path.c_str(), nullptr);
+}
+
+}  // namespace
+
+bool HasEnoughFreeSpace(uint32_t sectorsPerCluster, uint32_t bytesPerSector,
+                        uint32_t freeClusters) {
+  const uint64_t freeBytes =
+      uint64_t{sectorsPerCluster} * uint64_t{bytesPerSector} * uint64_t{freeClusters};
+  return freeBytes >= kMinPackageDirFreeBytes;
+}
+
+bool IsPackageDirUsable(const std::wstring& dir) {
+  if (!IsDirectory(dir)) CreateDirectoryChain(dir);
+  if (!IsDirectory(dir)) return false;
+  const size_t slash = dir.find(L'\\');
+  if (slash == std::wstring::npos) return false;
+  const std::wstring root = dir.substr(0, slash);
+  DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
+  if (!GetDiskFreeSpaceW(root.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                         &totalClusters)) {
+    return false;
+  }
+  return HasEnoughFreeSpace(sectorsPerCluster, bytesPerSector, freeClusters);
+}
+
+std::vector<std::wstring> DefaultPackageDirCandidates() {
+  return {GetSpecialFolderPath(CSIDL_APPDATA) + L"\\brightmere\\Files",
+          GetSpecialFolderPath(CSIDL_DESKTOP), L"d:\\Temp", L"c:\\Temp", GetUserTempDir()};
+}
+
+bool ChoosePackageDir(const std::vector<std::wstring>& candidates, std::wstring* dir) {
+  for (const std::wstring& candidate : candidates) {
+    if (!candidate.empty() && IsPackageDirUsable(candidate)) {
+      *dir = candidate;
+      return true;
+    }
+  }
+  return false;
+}
+
+void ShowNoPackageSpaceMessage() {
+  wchar_t text[512] = {};
+  std::swprintf(text, 512,
+                L"%ls 安装程序需要约 404 MB 可用磁盘空间来存放安装包，"
+                L"请清理磁盘空间后重新运行安装程序。",
+                build::kDisplayName);
+  wchar_t caption[256] = {};
+  std::swprintf(caption, 256, L"%ls安装提示", build::kDisplayName);
+  MessageBoxW(nullptr, text, caption, MB_OK | MB_ICONERROR);
+}

@@ -1,0 +1,40 @@
+// Where the downloaded setup package is kept: the first candidate directory that exists (or
+// can be created) on a drive with room for the package and its unpacked files.
+//
+//   std::wstring dir;
+//   if (!ChoosePackageDir(DefaultPackageDirCandidates(), &dir)) {
+//     ShowNoPackageSpaceMessage();
+//     ExitProcess(kNoPackageDirExitCode);
+//   }
+//
+// ShowNoPackageSpaceMessage: UI thread. Everything else: any thread.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// 0x19384000 bytes, about 404 MiB.
+inline constexpr uint64_t kMinPackageDirFreeBytes = 423116800;
+
+// Exit code of the installer when no candidate directory is usable.
+inline constexpr int kNoPackageDirExitCode = 2;
+
+// Free space as GetDiskFreeSpaceW reports it, computed in 64 bits, against the minimum.
+bool HasEnoughFreeSpace(uint32_t sectorsPerCluster, uint32_t bytesPerSector,
+                        uint32_t freeClusters);
+
+// Creates the directory (and its missing parents) when needed, then accepts it when it is a
+// directory whose drive ("C:" of "C:\x\y") has enough free space. A path without "\" is
+// never usable. Directories created for a rejected path stay.
+bool IsPackageDirUsable(const std::wstring& dir);
+
+// In order: application data + "\brightmere\Files", the desktop, "d:\Temp", "c:\Temp", and
+// last the user's temporary folder.
+std::vector<std::wstring> DefaultPackageDirCandidates();
+
+// The first usable candidate, without a trailing "\". False when none is usable.
+bool ChoosePackageDir(const std::vector<std::wstring>& candidates, std::wstring* dir);
+
+// Tells the user that the installer needs about 404 MiB of free disk space.
+void ShowNoPackageSpaceMessage();

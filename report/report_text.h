@@ -1,0 +1,61 @@
+// Building a usage report's text and upload body: the parameter object, the report JSON
+// with the installer's identity, and the "log=" form body. Also the identity cookies that
+// travel with every upload.
+//
+//   ReportParams params;
+//   params[L"ClickSrc"] = L"Install";
+//   std::wstring text = ComposeReport(L"OnClick", BuildDataObject(params), identity);
+//   // {"eventId":"OnClick","imei":"…","appver":"2.1.0.7","appName":"DOVizorivev",
+//   //  "data":{"ClickSrc":"Install"}}
+//   std::string body = BuildUploadBody(text);  // "log=eyJldmVudElkIjoi…"
+//
+// The text has no whitespace and a fixed member order. Keys and values are written as they
+// are, except that a backslash and the control characters U+0000 to U+001F are escaped as
+// JSON requires, so that a backslash typed into the survey still gives a readable report.
+// A double quote is not escaped here: the one free-text value (the survey answer) has its
+// quotes replaced before it is reported.
+//
+// Plain functions, no platform calls; any thread.
+#pragma once
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+// Parameter name to value. std::less on wstring compares UTF-16 code units, so the
+// parameters come out in that order ("Dpi", "FirstStart", "Scale").
+using ReportParams = std::map<std::wstring, std::wstring>;
+
+// The machine and build facts every report carries, read once at start-up.
+struct ReportIdentity {
+  std::wstring imei;             // the unique identifier
+  std::wstring appver;           // the executable's file version
+  std::wstring osName;           // the operating system's display name
+  bool is64BitWindows = false;
+  bool hasChannelTag = false;    // whether the CHANNEL resource could be read
+  std::wstring channelTag;
+};
+
+// The constant application name of every report ("appName" key, "appname" cookie).
+extern const wchar_t kReportAppName[];
+
+// `text` with `\` and U+0000..U+001F escaped for a JSON string; everything else unchanged.
+std::wstring EscapeJsonText(const std::wstring& text);
+
+// {"key":"value",...} in key order; "{}" for an empty table.
+std::wstring BuildDataObject(const ReportParams& params);
+
+// The report text: eventId, imei, appver, appName, and "data" (the object, unquoted) when
+// `dataObject` is not empty.
+std::wstring ComposeReport(const std::wstring& eventName, const std::wstring& dataObject,
+                           const ReportIdentity& identity);
+
+// "log=" followed by the Base64 of the UTF-8 report text, not percent-encoded: the
+// reporting server reads the field raw.
+std::string BuildUploadBody(const std::wstring& reportText);
+
+// The six start-up cookies (name, UTF-8 value) in the order they are set: appver, os,
+// imei, appname, system, channel.
+std::vector<std::pair<std::string, std::string>> IdentityCookies(
+    const ReportIdentity& identity);

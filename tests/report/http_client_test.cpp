@@ -1,0 +1,228 @@
+// HttpClient against the local report collector over loopback, through the real libcurl.
+#include "report/http_client.h"
+
+#include <curl/curl.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "build_settings.h"
+#include "tests/report/collector_client.h"
+
+namespace {
+
+class HttpClientTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { curl_global_init(CURL_GLOBAL_ALL); }
+
+  void SetUp() override {
+    ASSERT_TRUE(collector.available())
+        << "BRIGHTMERE_COLLECTOR_PORT is not set: run through tools/run-with-collector";
+    ASSERT_TRUE(collector.Reset());
+    ClearGlobalCookiesForTesting();
+  }
+
+  void TearDown() override {
+    ClearGlobalCookiesForTesting();
+    collector.Reset();  // lets go of anything a "hang" still holds
+  }
+
+  // A client set up as the report upload sets it up, aimed at the collector.
+  void Prepare(HttpClient* client) {
+    client->url = collector.ReportUrl();
+    client->SetDefaultHeaders();
+  }
+
+  static void SetStartUpCookies() {
+    SetGlobalCookie("appver", "2.1.0.7");
+    SetGlobalCookie("os", "windows");
+    SetGlobalCookie("imei", "0123456789ABCDEF0123456789ABCDEF");
+    SetGlobalCookie("appname", "DOVizorivev");
+    SetGlobalCookie("system", "Microsoft Windows 10 64bit");
+    SetGlobalCookie("channel", "brand_online_10001");
+  }
+
+  CollectorClient collector;
+};
+
+const char kBody[] = "log=eyJldmVudElkIjoiT25DbGljayJ9+/==";
+
+TEST_F(HttpClientTest, SendsTheFixedHeaderLinesInByteOrder) {
+  SetStartUpCookies();
+  HttpClient client;
+  Prepare(&client);
+  std::string response;
+  ASSERT_EQ(client.Post(kBody, &response), 0);
+
+  std::vector<CollectedRequest> got = collector.Records();
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_EQ(got[0].requestLine, "POST /caller?c=site&a=writelog HTTP/1.1");
+  std::vector<std::string> expected{
+      "Host: 127.0.0.1:" + std::to_string(collector.port()),
+      "Accept: */*",
+      "Accept-Charset: utf-8;q=0.7,*;q=0.3",
+      "Accept-Encoding: deflate",
+      "Accept-Language: en-US,en;q=0.9",
+      "Cache-Control: no-cache",
+      "Connection: close",
+      "Cookie: appname=DOVizorivev;appver=2.1.0.7;channel=brand_online_10001;"
+      "imei=0123456789ABCDEF0123456789ABCDEF;os=windows;system=Microsoft Windows 10 64bit;",
+      "User-Agent: Mozilla/5.0 (Windows NT 6.1) AppleWebKit/537.36 (KHTML, like Gecko) "
+      "Chrome/56.0.2924.90 Safari/537.36",
+      "Content-Length: " + std::to_string(sizeof(kBody) - 1),
+      "Content-Type: application/x-www-form-urlencoded"};
+  EXPECT_EQ(got[0].headers, expected);
+}
+
+TEST_F(HttpClientTest, BodyGoesOutUnchanged) {
+  HttpClient client;
+  Prepare(&client);
+  std::string response;
+  ASSERT_EQ(client.Post(kBody, &response), 0);
+  std::vector<CollectedRequest> got = collector.Records();
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_EQ(got[0].body, kBody);
+  EXPECT_EQ(response, "ok");
+}
+
+TEST_F(HttpClientTest, SecondAttemptCarriesTheSameHeaderLinesEachOnce) {
+  SetStartUpCookies();
+  ASSERT_TRUE(collector.SetMode("close", 1));
+  HttpClient client;
+  Prepare(&client);
+  std::string response;
+  EXPECT_EQ(client.Post(kBody, &response), 0);
+  EXPECT_EQ(client.attemptsMade(), 2);
+
+  std::vector<CollectedRequest> got = collector.Records();
+  ASSERT_EQ(got.size(), 2u);
+  EXPECT_EQ(got[0].answer, "close");
+  EXPECT_EQ(got[1].answer, "ok");
+  EXPECT_EQ(got[1].headers, got[0].headers);
+  EXPECT_EQ(got[1].HeaderValues("Cookie").size(), 1u);
+  EXPECT_EQ(got[1].HeaderValues("User-Agent").size(), 1u);
+  EXPECT_EQ(got[1].body, kBody);
+}
+
+TEST_F(HttpClientTest, NoCookieLineWhenTheTableIsEmpty) {
+  HttpClient client;
+  Prepare(&client);
+  std::string response;
+  ASSERT_EQ(client.Post(kBody, &response), 0);
+  std::vector<CollectedRequest> got = collector.Records();
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_TRUE(got[0].HeaderValues("Cookie").empty());
+  EXPECT_EQ(got[0].headers.size(), 10u);
+}
+
+TEST_F(HttpClientTest, CookieValueWithASpaceStaysInsideTheOneCookieLine) {
+  SetGlobalCookie("system", "Microsoft Windows 7 32bit");
+  SetGlobalCookie("os", "windows");
+  HttpClient client;
+  Prepare(&client);
+  std::string response;
+  ASSERT_EQ(client.Post(kBody, &response), 0);
+  std::vector<CollectedRequest> got = collector.Records();
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_EQ(got[0].HeaderValues("Cookie"),
+            std::vector<std::string>{"os=windows;system=Microsoft Windows 7 32bit;"});
+}
+
+TEST_F(HttpClientTest, SecondGlobalCookieOfTheSameNameReplacesTheFirst) {
+  SetGlobalCookie("channel", "first");
+  SetGlobalCookie("channel", "second");
+  HttpClient client;
+  Prepare(&client);
+  std::string response;
+  ASSERT_EQ(client.Post(kBody, &response), 0);
+  std::vector<CollectedRequest> got = collector.Records();
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_EQ(got[0].HeaderValues("Cookie"), std::vector<std::string>{"channel=second;"});
+}
+
+TEST_F(HttpClientTest, HeaderAddedFirstKeepsItsValue) {
+  SetStartUpCookies();
+  HttpClient client;
+  client.url = collector.ReportUrl();
+  client.AddHeader("Cookie", "mine=1;");
+  client.AddHeader("Connection", "keep-alive");
+  client.SetDefaultHeaders();
+  std::string response;
+  ASSERT_EQ(client.Post(kBody, &response), 0);
+  std::vector<CollectedRequest> got = collector.Records();
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_EQ(got[0].HeaderValues("Cookie"), std::vector<std::string>{"mine=1;"});
+  EXPECT_EQ(got[0].HeaderValues("Connection"), std::vector<std::string>{"keep-alive"});
+}
+
+TEST_F(HttpClientTest, ServerErrorCountsAsDoneAndIsNotRetried) {
+  ASSERT_TRUE(collector.SetMode("500"));
+  HttpClient client;
+  Prepare(&client);
+  std::string response;
+  EXPECT_EQ(client.Post(kBody, &response), 0);
+  EXPECT_EQ(client.attemptsMade(), 1);
+  EXPECT_EQ(collector.Records().size(), 1u);
+  EXPECT_EQ(response, "failure");
+}
+
+TEST_F(HttpClientTest, RedirectIsNeitherFollowedNorRetried) {
+  ASSERT_TRUE(collector.SetMode("redirect"));
+  HttpClient client;
+  Prepare(&client);
+  std::string response;
+  EXPECT_EQ(client.Post(kBody, &response), 0);
+  std::vector<CollectedRequest> got = collector.Records();
+  ASSERT_EQ(got.size(), 1u);  // no request for the Location target
+  EXPECT_EQ(got[0].answer, "redirect");
+}
+
+TEST_F(HttpClientTest, ConnectionClosedWithoutAnswerIsTriedExactlyTwice) {
+  ASSERT_TRUE(collector.SetMode("close"));
+  HttpClient client;
+  Prepare(&client);
+  std::string response;
+  EXPECT_EQ(client.Post(kBody, &response), CURLE_GOT_NOTHING);
+  EXPECT_EQ(client.attemptsMade(), 2);
+  EXPECT_EQ(collector.Records().size(), 2u);
+}
+
+TEST_F(HttpClientTest, ClosedPortGivesTwoAttemptsAndTheConnectError) {
+  HttpClient client;
+  client.url = "http://127.0.0.1:1/caller?c=site&a=writelog";
+  client.SetDefaultHeaders();
+  std::string response;
+  EXPECT_EQ(client.Post(kBody, &response), CURLE_COULDNT_CONNECT);
+  EXPECT_EQ(client.attemptsMade(), 2);
+  EXPECT_TRUE(response.empty());
+}
+
+TEST_F(HttpClientTest, HangingServerIsBoundedByTheTransferTimeout) {
+  ASSERT_TRUE(collector.SetMode("hang"));
+  HttpClient client;
+  Prepare(&client);
+  client.connectTimeout = 2;
+  client.timeout = 2;
+  std::string response;
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(client.Post(kBody, &response), CURLE_OPERATION_TIMEDOUT);
+  auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  EXPECT_GE(seconds, 3.5);  // two attempts of about 2 s each
+  EXPECT_LT(seconds, 10.0);
+  EXPECT_EQ(collector.Records().size(), 2u);
+}
+
+TEST(ReportEndpointTest, DefaultsToTheReportingHost) {
+  SetReportEndpointForTesting("");
+  EXPECT_EQ(ReportEndpointUrl(),
+            std::string("http://") + build::kReportHost + "/caller?c=site&a=writelog");
+  EXPECT_EQ(HttpClient().url, ReportEndpointUrl());
+}
+
+TEST(ReportEndpointTest, TestsCanPointItElsewhere) {
+  SetReportEndpointForTesting("http://127.0.0.1:9/caller?c=site&a=writelog");
+  EXPECT_EQ(HttpClient().url, "http://127.0.0.1:9/caller?c=site&a=writelog");
+  SetReportEndpointForTesting("");
+}
+
+}  // namespace

@@ -1,0 +1,81 @@
+#!/usr/bin/env python3
+"""Packs the skin folder into the zip that becomes the installer's THEME resource.
+
+Usage: make_theme_zip.py RESOURCES_DIR OUTPUT_ZIP
+
+Entry names start with "resources/"; folders are stored entries of their own, files are
+deflated; there is no archive comment. Entries are sorted and carry a fixed time stamp, so the
+same tree always gives the same archive. The three theme folders must hold identical XML: the
+toolkit scales one layout for every display scale, so a copy that drifted apart is a build error.
+"""
+import os
+import sys
+import zipfile
+
+THEMES = ("default", "default-hdpi", "default-xhdpi")
+SKIN_FOLDERS = ("lang", "themes")
+STAMP = (2020, 1, 1, 0, 0, 0)
+
+
+def collect(root):
+    """Sorted archive names below `root`'s parent, folders ending in '/'. Only the skin's own
+    folders are packed; build files next to them stay out."""
+    root = os.path.abspath(root)
+    base = os.path.dirname(root)
+    names = [os.path.basename(root) + "/"]
+    for top in SKIN_FOLDERS:
+        for folder, dirs, files in os.walk(os.path.join(root, top)):
+            rel = os.path.relpath(folder, base).replace(os.sep, "/")
+            names.append(rel + "/")
+            names += [rel + "/" + name for name in files]
+    return base, sorted(names)
+
+
+def check_identical_xml(root):
+    themes = os.path.join(root, "themes")
+    reference = os.path.join(themes, THEMES[0])
+    problems = []
+    xml_files = []
+    for folder, _, files in os.walk(reference):
+        xml_files += [os.path.relpath(os.path.join(folder, f), reference) for f in files if f.endswith(".xml")]
+    for theme in THEMES[1:]:
+        for rel in xml_files:
+            with open(os.path.join(reference, rel), "rb") as a:
+                want = a.read()
+            path = os.path.join(themes, theme, rel)
+            if not os.path.exists(path):
+                problems.append("%s is missing" % path)
+                continue
+            with open(path, "rb") as b:
+                if b.read() != want:
+                    problems.append("%s differs from %s" % (path, os.path.join(reference, rel)))
+    return problems
+
+
+def main():
+    if len(sys.argv) != 3:
+        sys.exit(__doc__)
+    root, output = sys.argv[1], sys.argv[2]
+    problems = check_identical_xml(root)
+    if problems:
+        sys.exit("make_theme_zip: " + "; ".join(problems))
+    base, names = collect(root)
+    temporary = output + ".tmp"
+    with zipfile.ZipFile(temporary, "w") as archive:
+        for name in names:
+            info = zipfile.ZipInfo(name, STAMP)
+            info.create_system = 0  # MS-DOS attributes, as Windows tools write them
+            if name.endswith("/"):
+                info.compress_type = zipfile.ZIP_STORED
+                info.external_attr = 0x10  # directory
+                archive.writestr(info, b"")
+            else:
+                info.compress_type = zipfile.ZIP_DEFLATED
+                info.external_attr = 0x20  # archive bit
+                with open(os.path.join(base, name), "rb") as f:
+                    archive.writestr(info, f.read(), compresslevel=9)
+    os.replace(temporary, output)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,55 @@
+// The main window's side of the two jobs: posting them to the general worker, running them
+// there, and taking their results back to the UI thread.
+#include "window/main_window.h"
+
+#include "app/thread_ids.h"
+#include "build_settings.h"
+#include "install/download_job.h"
+#include "install/running_app_check.h"
+#include "install/setup_job.h"
+#include "report/report_catalogue.h"
+#include "toolkit/base/thread_directory.h"
+#include "window/msg_box.h"
+
+void CMainWindow::StartDownload() {
+  base::PostToThread(kMiscThreadId, MakeWeak([this] { RunDownload(); }));
+}
+
+void CMainWindow::RunDownload() {
+  DownloadRequest request;
+  request.downloadUrl = downloadUrl;
+  request.fallbackUrl = FallbackPackageUrl();
+  request.packagePath = packagePath;
+  DownloadOutput output;
+  int failed = RunDownloadJob(request, &output, &ReportDownloadTimeCost);
+  downloadErrorText = output.downloadErrorText;
+  downloadErrorCode = output.downloadErrorCode;
+  base::PostToThread(kUiThreadId, MakeWeak([this, path = request.packagePath, failed] {
+                       OnDownloadDone(path, failed);
+                     }));
+}
+
+void CMainWindow::CloseRunningAppThenSetup() {
+  RunningAppCheckHooks hooks;
+  hooks.enterAppRunningPrompt = MakeWeak([this] { state = AppRunningPrompt; });
+  hooks.ask = [this](const RunningAppPrompt& prompt, std::function<void(int)> answer) {
+    ShowMsgBox(GetHWND(), prompt.text,
+               MakeWeak([answer](MsgBoxRet ret) { answer(static_cast<int>(ret)); }),
+               prompt.title, prompt.yesButton, prompt.noButton);
+  };
+  hooks.startInstalling = MakeWeak([this] {
+    state = Installing;
+    StartSetup();
+  });
+  ::CloseRunningAppThenSetup(hooks);
+}
+
+void CMainWindow::StartSetup() {
+  base::PostToThread(kMiscThreadId, MakeWeak([this] { RunSetup(); }));
+}
+
+void CMainWindow::RunSetup() {
+  installExitCode = RunSetupJob(packagePath, installDir, &ReportInstallTimeCost);
+  base::PostToThread(kUiThreadId,
+                     MakeWeak([this, code = installExitCode.load()] { OnInstallDone(code); }));
+}

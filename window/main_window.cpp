@@ -1,0 +1,116 @@
+#include "window/main_window.h"
+
+#include "app/command_line_args.h"
+#include "app/installer_settings.h"
+#include "app/package_dir.h"
+#include "build_settings.h"
+#include "report/report.h"
+#include "toolkit/ui/core/box.h"
+#include "toolkit/ui/core/button.h"
+#include "toolkit/ui/core/check_box.h"
+#include "toolkit/ui/core/label.h"
+#include "toolkit/ui/core/progress.h"
+#include "toolkit/ui/core/rich_edit.h"
+
+namespace {
+
+// How long the way out waits for the reports it has just handed off.
+constexpr base::TimeDelta kExitReportWait = base::TimeDelta::FromSeconds(3);
+
+}  // namespace
+
+CMainWindow::CMainWindow() {
+  InstallerSettings settings;
+  if (!BuildInstallerSettings(CommandLineArgs::Instance().arguments(), &settings)) {
+    // No folder can take the package: nothing the window could do would work.
+    ShowNoPackageSpaceMessage();
+    ExitProcess(kNoPackageDirExitCode);
+  }
+  downloadUrl = settings.downloadUrl;
+  packageDir = settings.packageDir;
+  packagePath = settings.packagePath;
+  installDir = settings.installDir;
+  channel = settings.channel;
+}
+
+void CMainWindow::OnWindowInit() {
+  auto bindClick = [this](ui::Control* control) {
+    if (control)
+      control->AttachClick(MakeWeakHandler(&CMainWindow::HandleClick));
+  };
+
+  if (auto* header = FindControl<ui::Box>(L"bkimage1"))
+    header->SetVisible(false);
+  if (auto* header = FindControl<ui::Box>(L"bkimage2"))
+    header->SetVisible(true);
+
+  welcompage = FindControl<ui::VBox>(L"welcompage");
+  ExitStartpage = FindControl<ui::VBox>(L"ExitStartpage");
+  installpage = FindControl<ui::VBox>(L"installpage");
+  installedpage = FindControl<ui::VBox>(L"installedpage");
+  installfaildpage = FindControl<ui::VBox>(L"installfaildpage");
+  customizebar = FindControl<ui::Box>(L"customizebar");
+  progress_install = FindControl<ui::Progress>(L"progress_install");
+  progress_install_value = FindControl<ui::Label>(L"progress_install_value");
+  download_failed_msg = FindControl<ui::Label>(L"download_failed_msg");
+  downloadAlert = FindControl<ui::HBox>(L"downloadAlert");
+
+  for (const wchar_t* name :
+       {L"btn_useragreement", L"btn_customize", L"btn_changeinstallpath", L"btn_startapp",
+        L"btn_reinstall", L"btn_redownload", L"btn_downloadOfflinePackage",
+        L"btn_continueInstall", L"btn_quitStart"}) {
+    bindClick(FindControl<ui::Button>(name));
+  }
+
+  for (int i = 1; i <= 5; ++i) {
+    if (auto* box = FindControl<ui::CheckBox>(L"checkbox_" + std::to_wstring(i)))
+      box->AttachSelect(MakeWeakHandler(&CMainWindow::UpdateSurveyQuitButton));
+  }
+  for (int i = 1; i <= 5; ++i) {
+    if (auto* box = FindControl<ui::CheckBox>(L"checkbox_" + std::to_wstring(i)))
+      box->AttachUnSelect(MakeWeakHandler(&CMainWindow::UpdateSurveyQuitButton));
+  }
+  if (auto* feedback = FindControl<ui::RichEdit>(L"edit_feedback"))
+    feedback->AttachTextChange(MakeWeakHandler(&CMainWindow::UpdateSurveyQuitButton));
+
+  btn_expand = FindControl<ui::Button>(L"btn_expand");
+  btn_exit = FindControl<ui::Button>(L"btn_exit");
+  btn_startinstall = FindControl<ui::Button>(L"btn_startinstall");
+  bindClick(btn_expand);
+  bindClick(btn_exit);
+  bindClick(btn_startinstall);
+  btn_reinstall = FindControl<ui::Button>(L"btn_reinstall");
+
+  edit_installdir = FindControl<ui::RichEdit>(L"edit_installdir");
+  if (edit_installdir)
+    edit_installdir->SetText(installDir);
+
+  if (auto* agreement = FindControl<ui::CheckBox>(L"checkbox_agreement")) {
+    agreement->AttachUnSelect(MakeWeakHandler(&CMainWindow::OnAgreementToggled));
+    agreement->AttachSelect(MakeWeakHandler(&CMainWindow::OnAgreementToggled));
+  }
+
+  if (auto* label = FindControl<ui::Label>(L"appnameLable_install"))
+    label->SetText(build::kDisplayName);
+  if (auto* label = FindControl<ui::Label>(L"appnameLable_welcom"))
+    label->SetText(build::kDisplayName);
+  if (auto* label = FindControl<ui::Label>(L"askuserStayMsg"))
+    label->SetText(L"恳请给个机会，体验图片功能");
+
+  // Esc does what the close button does.
+  SetEscapeButton(L"btn_exit");
+}
+
+LRESULT CMainWindow::OnCloseMessage(WPARAM, LPARAM, bool& handled) {
+  // Every way out ends here: the process ends at once, without an orderly shutdown.
+  handled = true;
+  TerminateProcess(GetCurrentProcess(), 0);
+  return 0;
+}
+
+void CMainWindow::CloseAfterReports() {
+  // Hidden first, so the user sees the installer gone while the last reports leave.
+  ::ShowWindow(GetHWND(), SW_HIDE);
+  FlushReports(kExitReportWait);
+  Close(1);
+}

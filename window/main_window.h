@@ -1,0 +1,123 @@
+// CMainWindow: the installer's only top-level window. Its pages (welcome, install progress,
+// success, failure, exit survey) live in one layout, "basic/basic.xml", and only one is
+// visible at a time. Every click and every job result ends in a method of this class.
+//
+//   auto* window = new CMainWindow();   // computes the installer settings
+//   window->Create(nullptr, L"MainWindow", 0x00CE0000, 0, true);
+//   window->SetWindowText(title); window->CenterWindow(); window->ShowWindow();
+//
+// The download and setup jobs run on the general worker (kMiscThreadId); they read the
+// settings and write downloadErrorText, downloadErrorCode and installExitCode, which the UI
+// thread reads only after the job has posted its result. Everything else: UI thread only.
+// Closing the window ends the process (exit code 0); the object is never destroyed.
+#pragma once
+
+#include <atomic>
+#include <string>
+
+#include "toolkit/ui/win/window_impl_base.h"
+#include "window/installer_state.h"
+#include "window/progress_model.h"
+#include "window/survey_answer.h"
+
+namespace ui {
+class Box;
+class Button;
+class HBox;
+class Label;
+class Progress;
+class RichEdit;
+class VBox;
+}  // namespace ui
+
+class CMainWindow : public ui::WindowImplBase {
+ public:
+  CMainWindow();
+
+  std::wstring WindowClassName() const override { return L"MainWindow"; }
+  void OnWindowInit() override;
+  LRESULT OnCloseMessage(WPARAM wParam, LPARAM lParam, bool& handled) override;
+  std::wstring SkinFolder() override { return L"basic"; }
+  std::wstring LayoutFile() override { return L"basic.xml"; }
+
+  // Posted to the UI thread by the progress tick and the jobs.
+  void UpdateProgress(int value);
+  void OnDownloadDone(const std::wstring& path, int failed);
+  void OnInstallDone(int exitCode);
+
+ private:
+  // Page flow.
+  bool HandleClick(const ui::EventArgs& e);
+  bool OnAgreementToggled(const ui::EventArgs& e);
+  void OnCloseButton();
+  void StartInstall();
+  void RetryInstall();
+  void ShowExitSurvey();
+  void ToggleCustomizeBar();
+  void ChooseInstallDir();
+  void OpenOfflinePackagePage();
+  void ShowInstalledPage();
+  void ShowFailedPage(const std::wstring& message, int code, const std::wstring& suffix);
+  void ShowMainHeader();  // bkimage2 (256 high) instead of the survey's bkimage1
+  void LaunchAndClose();
+  // Closes the window once the reports handed off so far have gone out (a few seconds at
+  // most): those are the reports that say why a user left.
+  void CloseAfterReports();
+
+  // Exit survey.
+  bool UpdateSurveyQuitButton(const ui::EventArgs& e);
+  void SubmitSurveyAndQuit();
+  SurveyReasons TickedReasons() const;
+  std::wstring FeedbackText() const;
+
+  // A click or change handler bound weakly to this window; it always reports "handled".
+  template <typename Method>
+  ui::EventHandler MakeWeakHandler(Method method) {
+    auto weak = MakeWeak([this, method](const ui::EventArgs& e) { (this->*method)(e); });
+    return [weak](const ui::EventArgs& e) {
+      weak(e);
+      return true;
+    };
+  }
+
+  // The jobs and their glue.
+  void StartDownload();
+  void RunDownload();  // kMiscThreadId
+  void CloseRunningAppThenSetup();
+  void StartSetup();
+  void RunSetup();  // kMiscThreadId
+
+  // Controls, owned by the toolkit.
+  ui::Button* btn_startinstall = nullptr;
+  ui::Button* btn_expand = nullptr;
+  ui::Button* btn_reinstall = nullptr;
+  ui::VBox* welcompage = nullptr;
+  ui::VBox* installpage = nullptr;
+  ui::VBox* installedpage = nullptr;
+  ui::VBox* installfaildpage = nullptr;
+  ui::VBox* ExitStartpage = nullptr;
+  ui::HBox* downloadAlert = nullptr;
+  ui::Box* customizebar = nullptr;
+  ui::Progress* progress_install = nullptr;
+  ui::Label* progress_install_value = nullptr;
+  ui::Label* download_failed_msg = nullptr;
+  ui::RichEdit* edit_installdir = nullptr;
+  ui::Button* btn_exit = nullptr;
+
+  bool customizeExpanded = false;
+
+  // The installer settings; only installDir changes after construction.
+  std::wstring downloadUrl;
+  std::wstring packageDir;
+  std::wstring packagePath;
+  std::wstring installDir;
+  std::wstring channel;
+
+  ProgressModel progress;
+  InstallerState state = Welcome;
+  // Written by the jobs on the general worker.
+  std::wstring downloadErrorText;
+  int downloadErrorCode = 0;
+  std::atomic<int> installExitCode{0};
+  int reinstallCount = 0;
+};

@@ -1,0 +1,250 @@
+// The main window's page flow: what every click and every job result does.
+#include "window/main_window.h"
+
+#include <shlobj.h>
+
+#include "app/registry.h"
+#include "app/special_folder.h"
+#include "app/thread_ids.h"
+#include "build_settings.h"
+#include "install/download_progress.h"
+#include "install/install_records.h"
+#include "report/report_catalogue.h"
+#include "toolkit/base/thread_directory.h"
+#include "toolkit/ui/core/box.h"
+#include "toolkit/ui/core/button.h"
+#include "toolkit/ui/core/check_box.h"
+#include "toolkit/ui/core/label.h"
+#include "toolkit/ui/core/progress.h"
+#include "toolkit/ui/core/rich_edit.h"
+#include "window/close_decision.h"
+#include "window/msg_box.h"
+#include "window/shell_actions.h"
+
+namespace {
+
+constexpr base::TimeDelta kProgressTick = base::TimeDelta::FromMilliseconds(200);
+constexpr int kCustomizeBarHeight = 48;  // the bar's height in the layout, at 100 %
+
+void SetShown(ui::Control* control, bool shown) {
+  if (control)
+    control->SetVisible(shown);
+}
+
+std::wstring AgreementUrl() {
+  return std::wstring(L"https://") + build::kAgreementHost + L"/user-agreement/";
+}
+
+std::wstring OfflinePackageUrl() {
+  return std::wstring(L"http://") + build::kOfflineHost + L"/offline/photo.html";
+}
+
+}  // namespace
+
+bool CMainWindow::HandleClick(const ui::EventArgs& e) {
+  const std::wstring& name = e.sender->GetName();
+  if (name == L"btn_useragreement") {
+    OpenUrl(AgreementUrl());
+  } else if (name == L"btn_customize" || name == L"btn_expand") {
+    ToggleCustomizeBar();
+  } else if (name == L"btn_continueInstall" || name == L"btn_startinstall") {
+    StartInstall();
+  } else if (name == L"btn_changeinstallpath") {
+    ChooseInstallDir();
+  } else if (name == L"btn_startapp") {
+    LaunchAndClose();
+  } else if (name == L"btn_quitStart") {
+    SubmitSurveyAndQuit();
+  } else if (name == L"btn_reinstall") {
+    RetryInstall();
+    ++reinstallCount;
+  } else if (name == L"btn_exit") {
+    OnCloseButton();
+  } else if (name == L"btn_redownload" || name == L"btn_downloadOfflinePackage") {
+    OpenOfflinePackagePage();
+  }
+  return true;
+}
+
+bool CMainWindow::OnAgreementToggled(const ui::EventArgs& e) {
+  auto* agreement = dynamic_cast<ui::CheckBox*>(e.sender);
+  if (agreement && btn_startinstall)
+    btn_startinstall->SetEnabled(agreement->IsSelected());
+  return true;
+}
+
+void CMainWindow::OnCloseButton() {
+  switch (DecideCloseAction(state, [] { return IsAppInstalled(); })) {
+    case CloseAction::LaunchApp:
+      LaunchAndClose();
+      return;
+    case CloseAction::LeaveInstalled:
+      if (ReadUserRegString(kAppInfoKey, L"InstallerPath").empty())
+        ReportOffline();
+      ReportExit(InstalledExitValue(state));
+      CloseAfterReports();
+      return;
+    case CloseAction::AskAfterFailedSetup: {
+      wchar_t content[256];
+      swprintf(content, 256, L"建议尽快下载完整安装包安装 \"%ls\" 确定退出吗？", build::kDisplayName);
+      ShowMsgBox(GetHWND(), content, MakeWeak([this](MsgBoxRet ret) {
+                   if (ret == kMsgBoxYes) {
+                     ReportExit(kExitFailedNotInstalled);
+                     CloseAfterReports();
+                   } else {
+                     OpenOfflinePackagePage();
+                   }
+                 }),
+                 L"提示", L"退出安装", L"下载完整安装包");
+      return;
+    }
+    case CloseAction::ShowExitSurvey:
+      ShowExitSurvey();
+      return;
+  }
+}
+
+void CMainWindow::ShowMainHeader() {
+  SetShown(FindControl<ui::Box>(L"bkimage1"), false);
+  SetShown(FindControl<ui::Box>(L"bkimage2"), true);
+}
+
+void CMainWindow::StartInstall() {
+  ShowMainHeader();
+  if (customizeExpanded)
+    ToggleCustomizeBar();
+  SetShown(welcompage, false);
+  SetShown(btn_exit, false);
+  SetShown(installpage, true);
+  SetShown(ExitStartpage, false);
+  state = Downloading;
+  UpdateProgress(10);
+  StartDownload();
+  // Each start adds one more tick, as a start from the survey after a failed download does.
+  base::PostRepeating(kUiThreadId, MakeWeak([this] { UpdateProgress(0); }), kProgressTick, -1);
+  ReportClick(kClickInstall);
+}
+
+void CMainWindow::RetryInstall() {
+  ShowMainHeader();
+  SetShown(installfaildpage, false);
+  SetShown(btn_exit, false);
+  SetShown(installpage, true);
+  SetShown(ExitStartpage, false);
+  state = Downloading;
+  UpdateProgress(10);
+  StartDownload();
+  ReportClick(kClickReInstall);
+}
+
+void CMainWindow::ShowExitSurvey() {
+  SetShown(FindControl<ui::Box>(L"bkimage1"), true);
+  SetShown(FindControl<ui::Box>(L"bkimage2"), false);
+  SetShown(installfaildpage, false);
+  SetShown(welcompage, false);
+  SetShown(installpage, false);
+  SetShown(installedpage, false);
+  SetShown(ExitStartpage, true);
+  SetShown(btn_exit, false);
+  state = ExitSurvey;
+  ReportClick(kClickReInstall);
+}
+
+void CMainWindow::ToggleCustomizeBar() {
+  int delta = GetDisplayScale() * kCustomizeBarHeight / 100;
+  if (customizeExpanded) {
+    delta = -delta;
+    SetShown(customizebar, false);
+    if (btn_expand)
+      btn_expand->SetBkImage(std::string("icon_down.png"));
+  } else {
+    SetShown(customizebar, true);
+    if (btn_expand)
+      btn_expand->SetBkImage(std::string("icon_up.png"));
+  }
+  customizeExpanded = !customizeExpanded;
+  RECT client;
+  if (GetClientRect(GetHWND(), &client)) {
+    SetWindowPos(GetHWND(), nullptr, 0, 0, client.right - client.left,
+                 client.bottom - client.top + delta,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+}
+
+void CMainWindow::ChooseInstallDir() {
+  std::wstring folder = BrowseForFolder(GetHWND(), L"请选择安装路径",
+                                        GetSpecialFolderPath(CSIDL_PROGRAM_FILESX86));
+  if (folder.empty())
+    return;
+  installDir = folder + L"\\harrowfields\\brightmere";
+  if (edit_installdir)
+    edit_installdir->SetText(installDir);
+}
+
+void CMainWindow::OpenOfflinePackagePage() {
+  ReportClick(kClickDownloadOffline);
+  OpenUrl(OfflinePackageUrl());
+}
+
+void CMainWindow::LaunchAndClose() {
+  LaunchInstalledApp(installDir);
+  CloseAfterReports();
+}
+
+void CMainWindow::UpdateProgress(int value) {
+  auto step = progress.Update(state, value, downloadProgress.load(), GetTickCount());
+  if (step.showDownloadAlert)
+    SetShown(downloadAlert, true);
+  if (!step.redraw)
+    return;
+  if (progress_install)
+    progress_install->SetValue(progress.progress() / 10);
+  if (progress_install_value)
+    progress_install_value->SetText(FormatProgressText(progress.progress()));
+}
+
+void CMainWindow::OnDownloadDone(const std::wstring&, int failed) {
+  if (failed == 0) {
+    UpdateProgress(900);
+    CloseRunningAppThenSetup();
+    return;
+  }
+  std::wstring message = L"Download Faild :" + downloadErrorText;
+  state = DownloadFailed;
+  if (reinstallCount > 0)
+    SetShown(btn_reinstall, false);
+  ShowFailedPage(message, downloadErrorCode, L"(下载)");
+}
+
+void CMainWindow::OnInstallDone(int exitCode) {
+  if (exitCode == 0) {
+    state = Installed;
+    ShowInstalledPage();
+    return;
+  }
+  std::wstring message = L"Install Faild errorCode:" + std::to_wstring(exitCode);
+  state = InstallFailed;
+  if (reinstallCount > 0)
+    SetShown(btn_reinstall, false);
+  ShowFailedPage(message, installExitCode.load(), L"(安装)");
+}
+
+void CMainWindow::ShowInstalledPage() {
+  SetShown(installpage, false);
+  SetShown(installedpage, true);
+  SetShown(btn_exit, true);
+  WriteInstallRecords(channel, installDir);
+  ReportInstallSuccess();
+  SetForegroundWindow(GetHWND());
+}
+
+void CMainWindow::ShowFailedPage(const std::wstring& message, int code,
+                                 const std::wstring& suffix) {
+  SetShown(installpage, false);
+  SetShown(installfaildpage, true);
+  SetShown(btn_exit, true);
+  if (download_failed_msg)
+    download_failed_msg->SetText(L"失败原因：" + SystemMessageText(code) + suffix);
+  ReportInstallFailure(message);
+  SetForegroundWindow(GetHWND());
+}

@@ -1,0 +1,25 @@
+// Small shell services the window needs: the folder browser, opening a web page, and the
+// system's text for an error code.
+// Threading: UI thread (the folder browser runs a modal loop on it).
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// Shows the folder browser titled `title`, opened on `initialFolder`. Empty when the user
+// cancels or the chosen item has no file-system path.
+std::wstring BrowseForFolder(HWND owner, const std::wstring& title,
+                             const std::wstring& initialFolder);
+
+// Opens the URL in the user's browser; falls back to Internet Explorer when the shell has no
+// handler for it. Leading and trailing blanks and control characters are stripped first.
+void OpenUrl(const std::wstring& url);
+
+// The URL as OpenUrl passes it on: without leading and trailing spaces and characters below
+// code point 30.
+std::wstring TrimUrl(const std::wstring& url);
+
+// The system's message text for `code` in the default language, CR and LF removed; empty
+// when the system has none.
+std::wstring SystemMessageText(int code);

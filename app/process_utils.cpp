@@ -1,0 +1,76 @@
+#include "app/process_utils.h"
+
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <vector>
+
+namespace {
+
+// Closes a kernel handle on every way out.
+class ScopedHandle {
+ public:
+  explicit ScopedHandle(HANDLE handle) : handle_(handle) {}
+  ScopedHandle(const ScopedHandle&) = delete;
+  ScopedHandle& operator=(const ScopedHandle&) = delete;
+  ~ScopedHandle() {
+    if (IsValid())
+      CloseHandle(handle_);
+  }
+  bool IsValid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
+  HANDLE Get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+}  // namespace
+
+int FindProcessesByName(const std::wstring& exeName, bool terminate) {
+  ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!snapshot.IsValid())
+    return 0;
+
+  PROCESSENTRY32W entry = {};
+  entry.dwSize = sizeof(entry);
+  if (!Process32FirstW(snapshot.Get(), &entry))
+    return 0;
+
+  // The first entry is the system's idle process; the walk starts after it.
+  int count = 0;
+  while (Process32NextW(snapshot.Get(), &entry)) {
+    if (exeName != entry.szExeFile)
+      continue;
+    ++count;
+    ScopedHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, entry.th32ProcessID));
+    if (process.IsValid() && terminate)
+      TerminateProcess(process.Get(), 0);
+  }
+  return count;
+}
+
+int RunHiddenAndWait(const std::wstring& appName, const std::wstring& commandLine) {
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION info = {};
+
+  // CreateProcessW may write into the command line, so it gets a private copy.
+  std::vector<wchar_t> writable(commandLine.begin(), commandLine.end());
+  writable.push_back(L'\0');
+
+  if (!CreateProcessW(appName.empty() ? nullptr : appName.c_str(),
+                      commandLine.empty() ? nullptr : writable.data(), nullptr, nullptr, FALSE,
+                      0, nullptr, nullptr, &startup, &info)) {
+    return static_cast<int>(GetLastError());
+  }
+  ScopedHandle process(info.hProcess);
+  ScopedHandle thread(info.hThread);
+
+  WaitForSingleObject(process.Get(), INFINITE);
+  DWORD exitCode = 0;
+  if (!GetExitCodeProcess(process.Get(), &exitCode))
+    return kExitCodeUnreadable;
+  return static_cast<int>(exitCode);
+}

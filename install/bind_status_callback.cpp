@@ -1,0 +1,142 @@
+#include "install/bind_status_callback.h"
+
+namespace {
+
+constexpr DWORD kBindFlags = 0x110;          // BINDF_GETNEWESTVERSION | BINDF_IGNORESECURITYPROBLEM
+constexpr ULONG kBindInfoWithOptions = 84;   // cbSize of a BINDINFO that has dwOptionsFlags
+constexpr DWORD kWininetFlagOption = 0x10000;  // BINDINFO_OPTIONS_WININETFLAG
+// INTERNET_FLAG_IGNORE_CERT_CN_INVALID | _CERT_DATE_INVALID | _REDIRECT_TO_HTTPS | _REDIRECT_TO_HTTP
+constexpr DWORD kIgnoreCertAndRedirectFlags = 0xF000;
+
+}  // namespace
+
+CBSCallbackImpl::CBSCallbackImpl(ProgressHook progressHook) : progressHook_(progressHook) {
+  NoteActivity();
+}
+
+CBSCallbackImpl::~CBSCallbackImpl() {
+  std::lock_guard<std::mutex> lock(bindingLock_);
+  if (binding_)
+    binding_->Release();
+}
+
+STDMETHODIMP CBSCallbackImpl::QueryInterface(REFIID iid, void** object) {
+  if (!object)
+    return E_POINTER;
+  if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IBindStatusCallback)) {
+    *object = static_cast<IBindStatusCallback*>(this);
+  } else if (IsEqualIID(iid, IID_IWindowForBindingUI) || IsEqualIID(iid, IID_IHttpSecurity)) {
+    *object = static_cast<IHttpSecurity*>(this);
+  } else {
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  AddRef();
+  return S_OK;
+}
+
+STDMETHODIMP_(ULONG) CBSCallbackImpl::AddRef() {
+  return ++refCount_;
+}
+
+STDMETHODIMP_(ULONG) CBSCallbackImpl::Release() {
+  return --refCount_;
+}
+
+STDMETHODIMP CBSCallbackImpl::OnStartBinding(DWORD, IBinding* binding) {
+  NoteActivity();
+  std::lock_guard<std::mutex> lock(bindingLock_);
+  if (binding_)
+    binding_->Release();
+  binding_ = binding;
+  if (binding_)
+    binding_->AddRef();
+  return S_OK;
+}
+
+STDMETHODIMP CBSCallbackImpl::GetPriority(LONG*) {
+  return E_NOTIMPL;
+}
+
+STDMETHODIMP CBSCallbackImpl::OnLowResource(DWORD) {
+  return S_OK;
+}
+
+STDMETHODIMP CBSCallbackImpl::OnProgress(ULONG progress, ULONG progressMax, ULONG, LPCWSTR) {
+  if (aborted_)
+    return E_ABORT;
+  NoteActivity();
+  if (progressHook_)
+    progressHook_(progress, progressMax);
+  return S_OK;
+}
+
+STDMETHODIMP CBSCallbackImpl::OnStopBinding(HRESULT, LPCWSTR) {
+  std::lock_guard<std::mutex> lock(bindingLock_);
+  if (binding_) {
+    binding_->Release();
+    binding_ = nullptr;
+  }
+  return S_OK;
+}
+
+STDMETHODIMP CBSCallbackImpl::GetBindInfo(DWORD* bindFlags, BINDINFO* bindInfo) {
+  if (bindFlags)
+    *bindFlags |= kBindFlags;
+  if (bindInfo && bindInfo->cbSize >= kBindInfoWithOptions) {
+    bindInfo->dwOptions |= kWininetFlagOption;
+    bindInfo->dwOptionsFlags |= kIgnoreCertAndRedirectFlags;
+  }
+  return S_OK;
+}
+
+STDMETHODIMP CBSCallbackImpl::OnDataAvailable(DWORD, DWORD, FORMATETC*, STGMEDIUM*) {
+  return S_OK;
+}
+
+STDMETHODIMP CBSCallbackImpl::OnObjectAvailable(REFIID, IUnknown*) {
+  return S_OK;
+}
+
+STDMETHODIMP CBSCallbackImpl::GetWindow(REFGUID, HWND* window) {
+  if (window)
+    *window = GetDesktopWindow();
+  ++windowRequestCount_;
+  return S_OK;
+}
+
+STDMETHODIMP CBSCallbackImpl::OnSecurityProblem(DWORD) {
+  if (++securityProblemCount_ > kSecurityRetriesPerAttempt)
+    return E_ABORT;
+  return RPC_E_RETRY;
+}
+
+void CBSCallbackImpl::BeginAttempt() {
+  securityProblemCount_ = 0;
+  aborted_ = false;
+  NoteActivity();
+}
+
+CBSCallbackImpl::Clock::time_point CBSCallbackImpl::LastActivity() const {
+  return Clock::time_point(Clock::duration(lastActivity_.load()));
+}
+
+void CBSCallbackImpl::AbortTransfer() {
+  aborted_ = true;
+  IBinding* binding = nullptr;
+  {
+    std::lock_guard<std::mutex> lock(bindingLock_);
+    binding = binding_;
+    if (binding)
+      binding->AddRef();
+  }
+  // Outside the lock: the engine may stop the binding, and call OnStopBinding, right here.
+  if (binding) {
+    binding->Abort();
+    binding->Release();
+  }
+}
+
+void CBSCallbackImpl::NoteActivity() {
+  lastActivity_ = Clock::now().time_since_epoch().count();
+}

@@ -1,0 +1,83 @@
+// CBSCallbackImpl: the status callback the download engine (URLDownloadToFileW) talks to
+// during the package download. It turns progress reports into calls of a plain progress
+// hook, asks the engine for fresh, uncached data, answers window requests with the desktop
+// window (counting them), and lets certificate name and date problems pass.
+//
+//   CBSCallbackImpl callback(&OnDownloadProgress);
+//   callback.BeginAttempt();
+//   HRESULT hr = URLDownloadToFileW(nullptr, url, path, 0, &callback);
+//
+// One object serves every attempt of one download job, which owns it; reference counting
+// never frees it. Threading: the engine calls it on the download worker;
+// NoteActivity/LastActivity/AbortTransfer may be called from a watchdog thread.
+#pragma once
+
+#include <windows.h>
+#include <urlmon.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+
+class CBSCallbackImpl : public IBindStatusCallback, public IHttpSecurity {
+ public:
+  using ProgressHook = void (*)(uint32_t received, uint32_t total);
+  using Clock = std::chrono::steady_clock;
+
+  // A certificate problem is answered "retry" this many times within one attempt; after
+  // that the attempt is aborted, since an engine that does not ignore the problem would
+  // otherwise ask again for ever.
+  static constexpr int kSecurityRetriesPerAttempt = 3;
+
+  explicit CBSCallbackImpl(ProgressHook progressHook);
+  CBSCallbackImpl(const CBSCallbackImpl&) = delete;
+  CBSCallbackImpl& operator=(const CBSCallbackImpl&) = delete;
+  virtual ~CBSCallbackImpl();
+
+  // IUnknown (IHttpSecurity's forward to these).
+  STDMETHODIMP QueryInterface(REFIID iid, void** object) override;
+  STDMETHODIMP_(ULONG) AddRef() override;
+  STDMETHODIMP_(ULONG) Release() override;
+
+  // IBindStatusCallback.
+  STDMETHODIMP OnStartBinding(DWORD reserved, IBinding* binding) override;
+  STDMETHODIMP GetPriority(LONG* priority) override;
+  STDMETHODIMP OnLowResource(DWORD reserved) override;
+  STDMETHODIMP OnProgress(ULONG progress, ULONG progressMax, ULONG statusCode,
+                          LPCWSTR statusText) override;
+  STDMETHODIMP OnStopBinding(HRESULT result, LPCWSTR error) override;
+  STDMETHODIMP GetBindInfo(DWORD* bindFlags, BINDINFO* bindInfo) override;
+  STDMETHODIMP OnDataAvailable(DWORD flags, DWORD size, FORMATETC* format,
+                               STGMEDIUM* medium) override;
+  STDMETHODIMP OnObjectAvailable(REFIID iid, IUnknown* object) override;
+
+  // IWindowForBindingUI / IHttpSecurity.
+  STDMETHODIMP GetWindow(REFGUID reason, HWND* window) override;
+  STDMETHODIMP OnSecurityProblem(DWORD problem) override;
+
+  // Window requests of every attempt so far; never reset.
+  int windowRequestCount() const { return windowRequestCount_; }
+
+  // Resets what is counted per attempt and marks the attempt's start as activity.
+  void BeginAttempt();
+  // When the engine last showed that the transfer moves (start, progress).
+  Clock::time_point LastActivity() const;
+  // Ends the running transfer: the engine's call returns with an error. Also makes every
+  // later progress report of this attempt answer E_ABORT. Any thread.
+  void AbortTransfer();
+
+ private:
+  IBindStatusCallback* Primary() { return this; }
+  void NoteActivity();
+
+  std::atomic<int> windowRequestCount_{0};
+  std::atomic<ULONG> refCount_{1};
+  ProgressHook progressHook_;
+
+  int securityProblemCount_ = 0;
+  std::atomic<bool> aborted_{false};
+  std::atomic<Clock::rep> lastActivity_{0};
+  std::mutex bindingLock_;
+  IBinding* binding_ = nullptr;  // the engine's, AddRef'ed between start and stop
+};

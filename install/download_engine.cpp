@@ -1,0 +1,37 @@
+#include "install/download_engine.h"
+
+#include <windows.h>
+#include <urlmon.h>
+
+#include "app/dll_hardening.h"
+
+namespace {
+
+using UrlDownloadToFileFn = HRESULT(WINAPI*)(IUnknown*, const wchar_t*, const wchar_t*, DWORD,
+                                            IBindStatusCallback*);
+using DeleteUrlCacheEntryFn = BOOL(WINAPI*)(const wchar_t*);
+
+template <typename Fn>
+Fn LookUp(const wchar_t* library, const char* name) {
+  HMODULE module = LoadSystemLibrary(library);  // kept loaded for the process's lifetime
+  return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)))
+                : nullptr;
+}
+
+}  // namespace
+
+long DownloadUrlToFile(const std::wstring& url, const std::wstring& path,
+                       IBindStatusCallback* callback) {
+  static const UrlDownloadToFileFn download =
+      LookUp<UrlDownloadToFileFn>(L"urlmon.dll", "URLDownloadToFileW");
+  if (!download)
+    return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
+  return download(nullptr, url.c_str(), path.c_str(), 0, callback);
+}
+
+void DeleteUrlCacheEntryFor(const std::wstring& url) {
+  static const DeleteUrlCacheEntryFn deleteEntry =
+      LookUp<DeleteUrlCacheEntryFn>(L"wininet.dll", "DeleteUrlCacheEntryW");
+  if (deleteEntry)
+    deleteEntry(url.c_str());
+}

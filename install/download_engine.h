@@ -1,0 +1,20 @@
+// Thin access to the system's download engine: fetch a URL into a file synchronously
+// through a status callback, and drop a URL from the internet cache. The engine's libraries
+// are loaded from System32 on first use.
+//
+//   DeleteUrlCacheEntryFor(url);
+//   long hr = DownloadUrlToFile(url, path, &callback);   // blocks until the transfer ends
+//
+// Threading: any thread; DownloadUrlToFile blocks, so only workers call it.
+#pragma once
+
+#include <string>
+
+struct IBindStatusCallback;
+
+// The engine's HRESULT; 0 when the file was written.
+long DownloadUrlToFile(const std::wstring& url, const std::wstring& path,
+                       IBindStatusCallback* callback);
+
+// Removes the URL's cached copy, if any, so the next download goes to the server.
+void DeleteUrlCacheEntryFor(const std::wstring& url);

@@ -1,0 +1,87 @@
+#include "install/download_job.h"
+
+#include <objbase.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "build_settings.h"
+#include "install/bind_status_callback.h"
+#include "install/download_engine.h"
+#include "install/download_progress.h"
+#include "install/package_check.h"
+#include "install/stall_watchdog.h"
+
+namespace {
+
+int64_t NowMilliseconds() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
+// COM for the engine on this worker, for as long as the job runs.
+class ScopedCom {
+ public:
+  ScopedCom() : initialized_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+  ~ScopedCom() {
+    if (initialized_)
+      CoUninitialize();
+  }
+
+ private:
+  bool initialized_;
+};
+
+long RunAttempt(const std::wstring& url, const std::wstring& path,
+                std::chrono::milliseconds stallLimit, CBSCallbackImpl* callback) {
+  std::error_code ignored;
+  std::filesystem::remove(std::filesystem::path(path), ignored);
+  DeleteUrlCacheEntryFor(url);
+  callback->BeginAttempt();
+  StallWatchdog watchdog(
+      stallLimit, [callback] { return callback->LastActivity(); },
+      [callback] { callback->AbortTransfer(); });
+  return DownloadUrlToFile(url, path, callback);
+}
+
+}  // namespace
+
+std::wstring FallbackPackageUrl() {
+  return std::wstring(L"https://") + build::kFallbackHost + L"/brightmere/brightmereSetup.exe";
+}
+
+std::wstring FormatDownloadError(long hr, int size, int windowRequestCount) {
+  wchar_t text[128];
+  swprintf(text, sizeof(text) / sizeof(text[0]),
+           L"URLDownloadToFile hr = %08x size %d windows pop time = %d",
+           static_cast<unsigned>(hr), size, windowRequestCount);
+  return text;
+}
+
+int RunDownloadJob(const DownloadRequest& request, DownloadOutput* output,
+                   const DownloadReportFunc& report) {
+  const int64_t start = NowMilliseconds();
+  ScopedCom com;
+  CBSCallbackImpl callback(&OnDownloadProgress);
+
+  int failed = 1;
+  int attempt = 0;
+  for (; attempt < kDownloadAttempts; ++attempt) {
+    const std::wstring& url = attempt % 2 == 0 ? request.downloadUrl : request.fallbackUrl;
+    output->downloadErrorText.clear();
+    output->downloadErrorCode =
+        RunAttempt(url, request.packagePath, request.stallLimit, &callback);
+    const int size = static_cast<int>(PackageFileSize(request.packagePath));
+    if (output->downloadErrorCode == 0 && IsPackageValid(request.packagePath)) {
+      failed = 0;
+      break;
+    }
+    output->downloadErrorText =
+        FormatDownloadError(output->downloadErrorCode, size, callback.windowRequestCount());
+  }
+
+  const int64_t cost = (NowMilliseconds() - start) / 1000;
+  report(cost, failed, attempt, failed == 0 ? PackageFileSize(request.packagePath) : -1);
+  return failed;
+}

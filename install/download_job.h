@@ -1,0 +1,58 @@
+// The package download: up to six attempts, alternating the package URL and the fallback
+// URL, each through the system's download engine into the package path. A file is accepted
+// only when IsPackageValid says so. The job ends with one "DownloadTimeCost" report.
+//
+// The window posts it to the general worker and posts the result back:
+//
+//   void CMainWindow::RunDownload() {                                   // kMiscThreadId
+//     DownloadRequest request{settings.downloadUrl, FallbackPackageUrl(), settings.packagePath};
+//     DownloadOutput output;
+//     int failed = RunDownloadJob(request, &output, &ReportDownloadTimeCost);
+//     downloadErrorText = output.downloadErrorText;
+//     downloadErrorCode = output.downloadErrorCode;
+//     base::PostToThread(kUiThreadId, MakeWeak([this, path = request.packagePath, failed] {
+//       OnDownloadDone(path, failed);
+//     }));
+//   }
+//
+// Progress goes to downloadProgress (download_progress.h) while the job runs.
+// Threading: RunDownloadJob blocks for the whole download; call it on a worker only.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <string>
+
+constexpr int kDownloadAttempts = 6;
+// An attempt that receives nothing for this long is aborted and counts as failed.
+constexpr std::chrono::milliseconds kDownloadStallLimit{60000};
+
+struct DownloadRequest {
+  std::wstring downloadUrl;  // attempts 0, 2, 4
+  std::wstring fallbackUrl;  // attempts 1, 3, 5
+  std::wstring packagePath;  // replaced by each attempt
+  std::chrono::milliseconds stallLimit = kDownloadStallLimit;
+};
+
+struct DownloadOutput {
+  // "" after a success; else "URLDownloadToFile hr = %08x size %d windows pop time = %d"
+  // describing the last attempt.
+  std::wstring downloadErrorText;
+  int downloadErrorCode = 0;  // the engine's HRESULT of the last attempt
+};
+
+// Receives the "DownloadTimeCost" values: whole seconds, 0/1 failed, the number of the
+// successful attempt (6 when all failed), the package size or -1 after a failure.
+using DownloadReportFunc =
+    std::function<void(int64_t cost, int ret, int retryTime, int64_t fileSize)>;
+
+// Returns 0 when the package is at packagePath and valid, 1 after six failed attempts.
+int RunDownloadJob(const DownloadRequest& request, DownloadOutput* output,
+                   const DownloadReportFunc& report);
+
+// "https://" + the fallback host + "/brightmere/brightmereSetup.exe".
+std::wstring FallbackPackageUrl();
+
+// The failure text of one attempt.
+std::wstring FormatDownloadError(long hr, int size, int windowRequestCount);

@@ -1,0 +1,33 @@
+// The installer's own records of a finished installation, the detection of an existing one,
+// and the start of the installed application.
+//
+//   WriteInstallRecords(settings.channel, settings.installDir);   // after exit code 0
+//   if (IsAppInstalled()) { ... }
+//   LaunchInstalledApp(settings.installDir);   // the window then closes itself
+//
+// The uninstall entry itself is written by the package's setup, never here.
+// Threading: UI thread (any thread works; nothing here keeps state).
+#pragma once
+
+#include <string>
+
+// KEY_WOW64_64KEY: the 64-bit view of the registry, for FindUninstallEntry.
+constexpr unsigned kRegistryView64 = 0x100;
+
+// "InstallerChannel" := channel, then "InstallerPath" := installDir, under the AppInfo key.
+void WriteInstallRecords(const std::wstring& channel, const std::wstring& installDir);
+
+// The "InstallerPath" record, or an uninstall entry in the default then the 64-bit view.
+bool IsAppInstalled();
+
+// True when "InstallerPath" is recorded and brightmere.exe exists in that folder.
+bool HasInstallerPathRecord();
+
+// Scans the system's uninstall list in the given view (0: default, kRegistryView64) for an
+// entry whose "DisplayName" contains `displayName` (exact case); empty: the product's
+// display name.
+bool FindUninstallEntry(unsigned view, const std::wstring& displayName = L"");
+
+// Starts installDir\brightmere.exe through the shell. Failures are ignored, as the window
+// closes all the same.
+void LaunchInstalledApp(const std::wstring& installDir);

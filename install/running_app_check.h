@@ -1,0 +1,50 @@
+// Before the setup replaces the application, make sure it is not running: if it is, ask the
+// user (title "提示", buttons "重试" and "强制关闭"); "重试" looks again, "强制关闭" or
+// closing the box ends every instance, waits 100 ms and goes on with the setup.
+//
+// The window supplies what belongs to it:
+//
+//   void CMainWindow::CloseRunningAppThenSetup() {
+//     RunningAppCheckHooks hooks;
+//     hooks.enterAppRunningPrompt = MakeWeak([this] { state = AppRunningPrompt; });
+//     hooks.ask = [this](const RunningAppPrompt& p, std::function<void(int)> answer) {
+//       ShowMsgBox(this, p.title, p.text, p.yesButton, p.noButton,
+//                  MakeWeak([answer](MsgBoxRet ret) { answer(ret); }));
+//     };
+//     hooks.startInstalling = MakeWeak([this] { state = Installing; StartSetup(); });
+//     ::CloseRunningAppThenSetup(hooks);
+//   }
+//
+// Threading: UI thread only (the 100 ms pause blocks it, on purpose: the setup must not start
+// before the ended instances are gone).
+#pragma once
+
+#include <functional>
+#include <string>
+
+inline constexpr wchar_t kAppExeName[] = L"brightmere.exe";
+
+struct RunningAppPrompt {
+  std::wstring title;      // "提示"
+  std::wstring text;       // "应用程序 "<display name>" 正在运行，是否强制关闭？"
+  std::wstring yesButton;  // "重试"  (answer 0)
+  std::wstring noButton;   // "强制关闭" (answer 1, as is the box's close button)
+};
+
+RunningAppPrompt MakeRunningAppPrompt(const std::wstring& displayName);
+
+struct RunningAppCheckHooks {
+  // The application was found running; the prompt is about to be shown.
+  std::function<void()> enterAppRunningPrompt;
+  // Shows the prompt; the answer (0 "重试", 1 "强制关闭" or closed) arrives later, on the UI
+  // thread, through the given function.
+  std::function<void(const RunningAppPrompt& prompt, std::function<void(int answer)> answer)>
+      ask;
+  // No instance left (or the user chose to end them): state Installing, then StartSetup.
+  std::function<void()> startInstalling;
+  // The process search; FindProcessesByName unless a test replaces it.
+  std::function<int(const std::wstring& exeName, bool terminate)> findProcesses;
+  std::wstring displayName;  // empty: the product's display name
+};
+
+void CloseRunningAppThenSetup(const RunningAppCheckHooks& hooks);

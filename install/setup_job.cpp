@@ -1,0 +1,36 @@
+#include "install/setup_job.h"
+
+#include <chrono>
+
+#include "app/process_utils.h"
+
+namespace {
+
+int64_t NowMilliseconds() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+std::wstring BuildSetupCommandLine(const std::wstring& packagePath,
+                                   const std::wstring& installDir) {
+  return L"\"" + packagePath + L"\"" + L" /S" + L" /D=" + installDir;
+}
+
+int RunSetupJob(const std::wstring& packagePath, const std::wstring& installDir,
+                const InstallReportFunc& report) {
+  const int64_t start = NowMilliseconds();
+  const std::wstring command = BuildSetupCommandLine(packagePath, installDir);
+  int installExitCode = 0;
+  int failedRuns = 0;
+  while (true) {
+    installExitCode = RunHiddenAndWait(L"", command);
+    if (installExitCode == 0)
+      break;
+    if (++failedRuns >= kSetupRuns)
+      break;
+  }
+  report((NowMilliseconds() - start) / 1000, installExitCode, failedRuns);
+  return installExitCode;
+}

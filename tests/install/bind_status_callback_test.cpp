@@ -1,0 +1,135 @@
+#include "install/bind_status_callback.h"
+
+#include <gtest/gtest.h>
+#include <wininet.h>
+
+namespace {
+
+uint32_t lastReceived, lastTotal;
+int hookCalls;
+
+void RecordProgress(uint32_t received, uint32_t total) {
+  lastReceived = received;
+  lastTotal = total;
+  ++hookCalls;
+}
+
+class CBSCallbackImplTest : public ::testing::Test {
+ protected:
+  void SetUp() override { hookCalls = 0; }
+  CBSCallbackImpl callback_{&RecordProgress};
+};
+
+TEST_F(CBSCallbackImplTest, BindStatusCallbackAndUnknownGiveThePrimaryInterface) {
+  void* object = nullptr;
+  ASSERT_EQ(callback_.QueryInterface(IID_IBindStatusCallback, &object), S_OK);
+  EXPECT_EQ(object, static_cast<IBindStatusCallback*>(&callback_));
+  ASSERT_EQ(callback_.QueryInterface(IID_IUnknown, &object), S_OK);
+  EXPECT_EQ(object, static_cast<IBindStatusCallback*>(&callback_));
+}
+
+TEST_F(CBSCallbackImplTest, SecurityAndWindowRequestsGiveTheSecondInterface) {
+  void* security = nullptr;
+  void* window = nullptr;
+  ASSERT_EQ(callback_.QueryInterface(IID_IHttpSecurity, &security), S_OK);
+  ASSERT_EQ(callback_.QueryInterface(IID_IWindowForBindingUI, &window), S_OK);
+  EXPECT_EQ(security, static_cast<IHttpSecurity*>(&callback_));
+  EXPECT_EQ(window, security);
+  EXPECT_NE(security, static_cast<void*>(static_cast<IBindStatusCallback*>(&callback_)));
+}
+
+TEST_F(CBSCallbackImplTest, OtherInterfacesAreRefusedAndTheOutPointerCleared) {
+  void* object = &callback_;
+  EXPECT_EQ(callback_.QueryInterface(IID_IStream, &object), E_NOINTERFACE);
+  EXPECT_EQ(object, nullptr);
+}
+
+TEST_F(CBSCallbackImplTest, QueryInterfaceAddsAReference) {
+  void* object = nullptr;
+  callback_.QueryInterface(IID_IHttpSecurity, &object);
+  // Started at 1, one for the query, and the second interface shares the count.
+  EXPECT_EQ(static_cast<IHttpSecurity*>(object)->AddRef(), 3u);
+}
+
+TEST_F(CBSCallbackImplTest, ReleaseToZeroLeavesTheObjectUsable) {
+  EXPECT_EQ(callback_.Release(), 0u);
+  EXPECT_EQ(callback_.AddRef(), 1u);
+  EXPECT_EQ(callback_.OnProgress(1, 2, 0, nullptr), S_OK);
+  EXPECT_EQ(hookCalls, 1);
+}
+
+TEST_F(CBSCallbackImplTest, ProgressGoesToTheHookWhateverTheStatus) {
+  EXPECT_EQ(callback_.OnProgress(10, 0, BINDSTATUS_CONNECTING, nullptr), S_OK);
+  EXPECT_EQ(callback_.OnProgress(512, 1024, BINDSTATUS_DOWNLOADINGDATA, L"x"), S_OK);
+  EXPECT_EQ(hookCalls, 2);
+  EXPECT_EQ(lastReceived, 512u);
+  EXPECT_EQ(lastTotal, 1024u);
+}
+
+TEST_F(CBSCallbackImplTest, BindInfoAsksForFreshDataAndIgnoredCertificateProblems) {
+  DWORD flags = BINDF_ASYNCHRONOUS;
+  BINDINFO info = {};
+  info.cbSize = sizeof(info);
+  ASSERT_GE(info.cbSize, 84u);
+  ASSERT_EQ(callback_.GetBindInfo(&flags, &info), S_OK);
+  EXPECT_EQ(flags, static_cast<DWORD>(BINDF_ASYNCHRONOUS | 0x110));
+  EXPECT_EQ(info.dwOptions, 0x10000u);
+  EXPECT_EQ(info.dwOptionsFlags, 0xF000u);
+}
+
+TEST_F(CBSCallbackImplTest, ShortBindInfoKeepsItsOptions) {
+  DWORD flags = 0;
+  BINDINFO info = {};
+  info.cbSize = 80;
+  callback_.GetBindInfo(&flags, &info);
+  EXPECT_EQ(flags, 0x110u);
+  EXPECT_EQ(info.dwOptions, 0u);
+  EXPECT_EQ(info.dwOptionsFlags, 0u);
+}
+
+TEST_F(CBSCallbackImplTest, WindowRequestsAnswerTheDesktopAndAreCountedAcrossAttempts) {
+  HWND window = nullptr;
+  EXPECT_EQ(callback_.GetWindow(IID_IHttpSecurity, &window), S_OK);
+  EXPECT_EQ(window, GetDesktopWindow());
+  callback_.BeginAttempt();
+  callback_.GetWindow(IID_IAuthenticate, &window);
+  EXPECT_EQ(callback_.windowRequestCount(), 2);
+}
+
+TEST_F(CBSCallbackImplTest, SecurityProblemIsRetriedAFewTimesThenAborted) {
+  for (int i = 0; i < CBSCallbackImpl::kSecurityRetriesPerAttempt; ++i)
+    EXPECT_EQ(callback_.OnSecurityProblem(ERROR_INTERNET_INVALID_CA), RPC_E_RETRY);
+  EXPECT_EQ(callback_.OnSecurityProblem(ERROR_INTERNET_INVALID_CA), E_ABORT);
+}
+
+TEST_F(CBSCallbackImplTest, EachAttemptGetsItsOwnSecurityRetries) {
+  for (int i = 0; i <= CBSCallbackImpl::kSecurityRetriesPerAttempt; ++i)
+    callback_.OnSecurityProblem(ERROR_INTERNET_SEC_CERT_CN_INVALID);
+  callback_.BeginAttempt();
+  EXPECT_EQ(callback_.OnSecurityProblem(ERROR_INTERNET_SEC_CERT_CN_INVALID), RPC_E_RETRY);
+}
+
+TEST_F(CBSCallbackImplTest, AbortedAttemptRefusesFurtherProgress) {
+  callback_.AbortTransfer();
+  EXPECT_EQ(callback_.OnProgress(1, 2, BINDSTATUS_DOWNLOADINGDATA, nullptr), E_ABORT);
+  callback_.BeginAttempt();
+  EXPECT_EQ(callback_.OnProgress(1, 2, BINDSTATUS_DOWNLOADINGDATA, nullptr), S_OK);
+}
+
+TEST_F(CBSCallbackImplTest, ProgressCountsAsActivity) {
+  const auto before = CBSCallbackImpl::Clock::now();
+  callback_.OnProgress(1, 2, BINDSTATUS_DOWNLOADINGDATA, nullptr);
+  EXPECT_GE(callback_.LastActivity(), before);
+}
+
+TEST_F(CBSCallbackImplTest, RestOfTheInterfaceIsInert) {
+  LONG priority = 0;
+  EXPECT_EQ(callback_.GetPriority(&priority), E_NOTIMPL);
+  EXPECT_EQ(callback_.OnLowResource(0), S_OK);
+  EXPECT_EQ(callback_.OnStartBinding(0, nullptr), S_OK);
+  EXPECT_EQ(callback_.OnStopBinding(S_OK, nullptr), S_OK);
+  EXPECT_EQ(callback_.OnDataAvailable(0, 0, nullptr, nullptr), S_OK);
+  EXPECT_EQ(callback_.OnObjectAvailable(IID_IUnknown, nullptr), S_OK);
+}
+
+}  // namespace

@@ -1,0 +1,34 @@
+#include "install/download_progress.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(DownloadProgressTest, UnknownTotalShowsOneTenthOfAPercent) {
+  downloadProgress = 500;
+  OnDownloadProgress(123456, 0);
+  EXPECT_EQ(downloadProgress.load(), 1);
+}
+
+TEST(DownloadProgressTest, CompleteTransferReaches900) {
+  OnDownloadProgress(11218704, 11218704);
+  EXPECT_EQ(downloadProgress.load(), 900);
+}
+
+TEST(DownloadProgressTest, PartialTransferIsTruncated) {
+  OnDownloadProgress(1, 3);  // 300.0 exactly
+  EXPECT_EQ(downloadProgress.load(), 300);
+  OnDownloadProgress(2, 3);  // 600.0
+  EXPECT_EQ(downloadProgress.load(), 600);
+  OnDownloadProgress(999, 1000);  // 899.1
+  EXPECT_EQ(downloadProgress.load(), 899);
+}
+
+TEST(DownloadProgressTest, SizesAboveTwoGibibytesDoNotOverflow) {
+  OnDownloadProgress(4000000000u, 4000000000u);
+  EXPECT_EQ(downloadProgress.load(), 900);
+  OnDownloadProgress(3000000000u, 4000000000u);
+  EXPECT_EQ(downloadProgress.load(), 675);
+}
+
+}  // namespace

@@ -8,6 +8,11 @@ set(BRIGHTMERE_REPORT_HOST "" CACHE STRING "Host[:port] of the reporting endpoin
 set(BRIGHTMERE_FALLBACK_HOST "cdn.brightmere.example" CACHE STRING "Host[:port] serving the fallback package over https")
 set(BRIGHTMERE_AGREEMENT_HOST "www.brightmere.example" CACHE STRING "Host of the user-agreement page")
 set(BRIGHTMERE_OFFLINE_HOST "www.brightmere.example" CACHE STRING "Host of the full-package page")
+set(BRIGHTMERE_PACKAGE_SIGNER "Brightmere Software Ltd." CACHE STRING
+    "Common name of the certificate that must sign the setup package (empty: not checked)")
+if(BRIGHTMERE_PACKAGE_SIGNER STREQUAL "")
+  message(WARNING "BRIGHTMERE_PACKAGE_SIGNER is empty: this installer runs any downloaded package unchecked")
+endif()
 
 if(BRIGHTMERE_REPORT_HOST STREQUAL "")
   set(BRIGHTMERE_EFFECTIVE_REPORT_HOST "${BRIGHTMERE_PACKAGE_HOST}")

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# prepare_signed_packages.sh SOURCE_DIR OUT_DIR WINEPREFIX TRUST_EXE SAMPLE_EXE BIG_EXE
+# Makes the files the package trust tests check, in OUT_DIR:
+#   signed.exe    SAMPLE_EXE signed by "Brightmere Test Signer" (trusted root)
+#   unsigned.exe  SAMPLE_EXE as built
+#   tampered.exe  signed.exe with one signed byte changed afterwards
+#   rogue.exe     signed by "Brightmere Test Signer" from a root nobody trusts
+#   other.exe     signed by "Harrowfields Test Signer" (trusted root)
+#   noeku.exe     signed by "Brightmere Test Signer" without the code-signing usage
+#   big.exe       BIG_EXE (over 10 MiB, its payload inside) signed by "Brightmere Test Signer"
+# and trusts the test root in WINEPREFIX, and nowhere else.
+set -euo pipefail
+src=$1 out=$2 prefix=$3 trust_exe=$4 sample=$5 big=$6
+signing="$src/tools/signing"
+certs="$out/certs"
+
+"$signing/make_signing_certs.sh" "$certs"
+cp "$sample" "$out/unsigned.exe"
+"$signing/sign_package.sh" "$certs" signer "$sample" "$out/signed.exe"
+"$signing/sign_package.sh" "$certs" rogue "$sample" "$out/rogue.exe"
+"$signing/sign_package.sh" "$certs" other "$sample" "$out/other.exe"
+"$signing/sign_package.sh" "$certs" noeku "$sample" "$out/noeku.exe"
+"$signing/sign_package.sh" "$certs" signer "$big" "$out/big.exe"
+
+# Halfway into the program's own bytes: inside the signed range, far from the signature.
+cp "$out/signed.exe" "$out/tampered.exe"
+"$signing/flip_byte.sh" "$out/tampered.exe" $(( $(stat -c %s "$sample") / 2 ))
+
+# Trusting the root once per prefix is enough; the marker names the root it was done for.
+marker="$prefix/brightmere-signing-root-$(sha1sum "$certs/root.der" | cut -c1-12)"
+if [ ! -f "$marker" ]; then
+  "$src/tools/wine-run" "$prefix" "$trust_exe" "Z:${certs//\//\\}\\root.der"
+  touch "$marker"
+fi

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# make_signing_certs.sh DIR: creates, once, the certificates that sign test and demo setup
+# packages:
+#   root.pem/root.der    "Brightmere Test Code Signing Root", to be trusted in a test prefix
+#   signer.pem/.key      "Brightmere Test Signer", code signing, issued by that root
+#   other.pem/.key       "Harrowfields Test Signer", code signing, issued by that root
+#   rogue-root.pem       "Brightmere Rogue Root", trusted nowhere
+#   rogue.pem/.key       "Brightmere Test Signer" again, issued by the rogue root
+#   noeku.pem/.key       "Brightmere Test Signer" again, by the trusted root, without the
+#                        code-signing usage
+# and for each signer a chain file (*-chain.pem: the signer, then its root) for osslsigncode.
+set -euo pipefail
+dir=$1
+mkdir -p "$dir"
+cd "$dir"
+[ -f noeku-chain.pem ] && exit 0
+
+make_root() {  # name cn
+  openssl req -x509 -newkey rsa:2048 -nodes -sha256 -days 3650 -keyout "$1.key" -out "$1.pem" \
+    -subj "/CN=$2" \
+    -addext "basicConstraints=critical,CA:TRUE" \
+    -addext "keyUsage=critical,keyCertSign,cRLSign" 2>/dev/null
+}
+
+make_signer() {  # name cn root extended-key-usage
+  openssl req -newkey rsa:2048 -nodes -sha256 -keyout "$1.key" -out "$1.csr" \
+    -subj "/CN=$2/O=Brightmere Test" 2>/dev/null
+  {
+    echo "basicConstraints=CA:FALSE"
+    echo "keyUsage=critical,digitalSignature"
+    [ -n "$4" ] && echo "extendedKeyUsage=$4"
+  } > "$1.ext"
+  openssl x509 -req -sha256 -days 3650 -in "$1.csr" -CA "$3.pem" -CAkey "$3.key" \
+    -CAcreateserial -out "$1.pem" -extfile "$1.ext" 2>/dev/null
+  cat "$1.pem" "$3.pem" > "$1-chain.pem"
+}
+
+make_root root "Brightmere Test Code Signing Root"
+openssl x509 -in root.pem -outform DER -out root.der
+make_root rogue-root "Brightmere Rogue Root"
+make_signer signer "Brightmere Test Signer" root codeSigning
+make_signer other "Harrowfields Test Signer" root codeSigning
+make_signer rogue "Brightmere Test Signer" rogue-root codeSigning
+make_signer noeku "Brightmere Test Signer" root serverAuth

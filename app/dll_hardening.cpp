@@ -1,0 +1,61 @@
+#include "app/dll_hardening.h"
+
+#include <delayimp.h>
+
+#include <string>
+
+namespace {
+
+constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
+
+bool IsPlainFileName(const wchar_t* name) {
+  for (const wchar_t* p = name; *p; ++p) {
+    if (*p == L'\\' || *p == L'/' || *p == L':')
+      return false;
+  }
+  return *name != L'\0';
+}
+
+// The delay-load helper asks here before it loads a library itself, so delay-loaded
+// libraries come from System32 even where SetDefaultDllDirectories is missing.
+FARPROC WINAPI DelayLoadNotify(unsigned notification, PDelayLoadInfo info) {
+  if (notification != dliNotePreLoadLibrary || !info || !info->szDll)
+    return nullptr;
+  std::wstring name;
+  for (const char* p = info->szDll; *p; ++p)
+    name.push_back(static_cast<unsigned char>(*p));  // system library names are ASCII
+  return reinterpret_cast<FARPROC>(LoadSystemLibrary(name.c_str()));
+}
+
+}  // namespace
+
+// Declared extern "C" by <delayimp.h>; defining it here replaces the runtime's empty hook.
+PfnDliHook __pfnDliNotifyHook2 = DelayLoadNotify;
+
+void HardenDllSearchPath() {
+  using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+  // kernel32 is always loaded and is a KnownDLL, so this lookup cannot be planted.
+  auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+  if (setDefault && setDefault(kSearchSystem32))
+    return;
+  // Windows 7 without KB2533623: the best the old loader offers.
+  SetDllDirectoryW(L"");
+}
+
+HMODULE LoadSystemLibrary(const wchar_t* name) {
+  if (!name || !IsPlainFileName(name))
+    return nullptr;
+  HMODULE module = LoadLibraryExW(name, nullptr, kSearchSystem32);
+  if (module || GetLastError() != ERROR_INVALID_PARAMETER)
+    return module;
+  // The flag is unknown before KB2533623: name the file in System32 by its full path.
+  wchar_t dir[MAX_PATH];
+  UINT length = GetSystemDirectoryW(dir, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH)
+    return nullptr;
+  std::wstring path(dir, length);
+  path += L'\\';
+  path += name;
+  return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}

@@ -1,0 +1,16 @@
+// Process entry of the installer.
+#include <windows.h>
+
+#include "app/command_line_args.h"
+#include "app/dll_hardening.h"
+#include "app/main_thread.h"
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previousInstance, LPWSTR commandLine,
+                    int showMode) {
+  // Before anything can load a library: the installer's folder is not trusted.
+  HardenDllSearchPath();
+  CommandLineArgs::Instance().Parse(commandLine ? commandLine : L"");
+  MainThread mainThread;
+  mainThread.RunOnCurrentThreadWithLoop(base::MessageLoopType::kUi);
+  return 0;
+}

@@ -1,0 +1,89 @@
+#include "tests/app_entry/child_process.h"
+
+std::wstring TestProgramDir() {
+  wchar_t path[MAX_PATH];
+  DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+  std::wstring dir(path, length);
+  return dir.substr(0, dir.find_last_of(L'\\'));
+}
+
+std::wstring WindowsPathFromUnix(const char* path) {
+  std::wstring result = L"Z:";
+  for (const char* p = path; *p; ++p)
+    result.push_back(*p == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*p)));
+  return result;
+}
+
+ChildProcess::~ChildProcess() {
+  Terminate();
+}
+
+bool ChildProcess::Start(const std::wstring& exe, const std::wstring& arguments,
+                         bool suspended) {
+  std::wstring commandLine = L"\"" + exe + L"\"";
+  if (!arguments.empty())
+    commandLine += L" " + arguments;
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
+                      suspended ? CREATE_SUSPENDED : 0, nullptr,
+                      nullptr, &startup, &info))
+    return false;
+  thread_ = info.hThread;
+  process_ = info.hProcess;
+  pid_ = info.dwProcessId;
+  return true;
+}
+
+void ChildProcess::Resume() {
+  if (thread_)
+    ResumeThread(thread_);
+}
+
+bool ChildProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
+  if (!process_ || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0)
+    return false;
+  return GetExitCodeProcess(process_, exitCode) != FALSE;
+}
+
+void ChildProcess::Terminate() {
+  if (!process_)
+    return;
+  if (WaitForSingleObject(process_, 0) == WAIT_TIMEOUT) {
+    TerminateProcess(process_, 1);
+    WaitForSingleObject(process_, 10000);
+  }
+  CloseHandle(process_);
+  CloseHandle(thread_);
+  process_ = nullptr;
+  thread_ = nullptr;
+}
+
+long RunToExit(const std::wstring& exe, const std::wstring& arguments, DWORD timeoutMs) {
+  ChildProcess child;
+  DWORD exitCode = 0;
+  if (!child.Start(exe, arguments) || !child.WaitForExit(timeoutMs, &exitCode))
+    return -1;
+  return static_cast<long>(exitCode);
+}
+
+void HandlePendingMessages() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
+
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    if (condition())
+      return true;
+    if (GetTickCount() - start > timeoutMs)
+      return false;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    HandlePendingMessages();
+  }
+}

@@ -1,0 +1,93 @@
+#include "app/main_thread.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <future>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "app/thread_ids.h"
+#include "gtest/gtest.h"
+#include "toolkit/base/thread_directory.h"
+
+namespace {
+
+// Runs `task` on the thread registered under id and returns once it has run.
+void RunOn(int id, std::function<void()> task) {
+  auto done = std::make_shared<std::promise<void>>();
+  std::future<void> ran = done->get_future();
+  base::PostToThread(id, [task = std::move(task), done] {
+    task();
+    done->set_value();
+  });
+  ASSERT_EQ(ran.wait_for(std::chrono::seconds(30)), std::future_status::ready);
+}
+
+struct EndLog {
+  std::mutex lock;
+  std::vector<std::wstring> names;
+};
+
+// Noted in a fiber-local slot; the system hands it back when the OS thread itself ends.
+struct ThreadEndNote {
+  std::shared_ptr<EndLog> log;
+  std::wstring name;
+};
+
+void WINAPI OnThreadEnd(void* data) {
+  std::unique_ptr<ThreadEndNote> note(static_cast<ThreadEndNote*>(data));
+  if (!note)
+    return;
+  std::lock_guard<std::mutex> hold(note->log->lock);
+  note->log->names.push_back(note->name);
+}
+
+void RecordThreadEnd(int id, std::shared_ptr<EndLog> log) {
+  static const DWORD slot = FlsAlloc(OnThreadEnd);
+  ASSERT_NE(slot, FLS_OUT_OF_INDEXES);
+  RunOn(id, [log] {
+    auto note = std::make_unique<ThreadEndNote>();
+    note->log = log;
+    note->name = base::FrameworkThread::Current()->thread_name();
+    FlsSetValue(slot, note.release());
+  });
+}
+
+TEST(MainThreadTest, StartWorkersRegistersBothWorkersByName) {
+  MainThread mainThread;
+  mainThread.StartWorkers();
+  std::wstring general;
+  std::wstring http;
+  RunOn(kMiscThreadId, [&] { general = base::FrameworkThread::Current()->thread_name(); });
+  RunOn(kHttpThreadId, [&] { http = base::FrameworkThread::Current()->thread_name(); });
+  EXPECT_EQ(general, L"Global Misc Thread");
+  EXPECT_EQ(http, L"http Thread");
+}
+
+TEST(MainThreadTest, DestructionEndsTheHttpWorkerFirst) {
+  auto log = std::make_shared<EndLog>();
+  {
+    MainThread mainThread;
+    mainThread.StartWorkers();
+    RecordThreadEnd(kMiscThreadId, log);
+    RecordThreadEnd(kHttpThreadId, log);
+  }
+  std::lock_guard<std::mutex> hold(log->lock);
+  EXPECT_EQ(log->names, (std::vector<std::wstring>{L"http Thread", L"Global Misc Thread"}));
+}
+
+TEST(MainThreadTest, DestructionWithdrawsBothWorkers) {
+  {
+    MainThread mainThread;
+    mainThread.StartWorkers();
+    ASSERT_TRUE(base::ThreadDirectory::GetLoop(kMiscThreadId));
+    ASSERT_TRUE(base::ThreadDirectory::GetLoop(kHttpThreadId));
+  }
+  EXPECT_FALSE(base::ThreadDirectory::GetLoop(kMiscThreadId));
+  EXPECT_FALSE(base::ThreadDirectory::GetLoop(kHttpThreadId));
+}
+
+}  // namespace

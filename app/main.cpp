@@ -4,13 +4,14 @@
 #include "app/command_line_args.h"
 #include "app/dll_hardening.h"
 #include "app/main_thread.h"
+#include "app/startup/installer_startup.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previousInstance, LPWSTR commandLine,
                     int showMode) {
   // Before anything can load a library: the installer's folder is not trusted.
   HardenDllSearchPath();
   CommandLineArgs::Instance().Parse(commandLine ? commandLine : L"");
-  MainThread mainThread;
+  MainThread mainThread(InstallerStartupSteps());
   mainThread.RunOnCurrentThreadWithLoop(base::MessageLoopType::kUi);
   return 0;
 }

@@ -10,6 +10,7 @@
 // MiscThread is started and destroyed by its owner's thread and runs its own loop.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -30,9 +31,23 @@ class MiscThread : public base::FrameworkThread {
   int id_;
 };
 
+// The start-up and shut-down steps that belong to the parts above the thread library
+// (reporting, the skin, the UI toolkit, the main window). The installer passes its own
+// (app/startup/installer_startup.h); tests pass none. Each runs on the main thread.
+struct StartupSteps {
+  std::function<void()> initReporting;  // the HTTP library and the report cookies
+  std::function<void()> openSkin;       // the THEME resource as the current skin package
+  // The toolkit on the open skin, with the theme folder chosen by DPI and the display scale.
+  std::function<void(const std::wstring& themeFolder, int displayScale)> startToolkit;
+  std::function<void(int systemDpi, int displayScale)> sendStartReport;  // "AppStart"
+  std::function<void()> createMainWindow;  // created, titled, centred, shown, on top
+  std::function<void()> closeSkin;
+  std::function<void()> shutdownToolkit;
+};
+
 class MainThread : public base::FrameworkThread {
  public:
-  MainThread();
+  explicit MainThread(StartupSteps steps = {});
   ~MainThread() override;  // ends the HTTP worker first, then the general worker
 
   // Starts "Global Misc Thread" (kMiscThreadId) and then "http Thread" (kHttpThreadId),
@@ -45,6 +60,7 @@ class MainThread : public base::FrameworkThread {
   void OnThreadStop() override;
 
  private:
+  StartupSteps steps;
   std::unique_ptr<MiscThread> generalWorker;
   std::unique_ptr<MiscThread> httpWorker;
 };

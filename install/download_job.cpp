@@ -11,6 +11,7 @@
 #include "install/download_engine.h"
 #include "install/download_progress.h"
 #include "install/package_check.h"
+#include "install/package_trust.h"
 #include "install/stall_watchdog.h"
 
 namespace {
@@ -74,8 +75,14 @@ int RunDownloadJob(const DownloadRequest& request, DownloadOutput* output,
         RunAttempt(url, request.packagePath, request.stallLimit, &callback);
     const int size = static_cast<int>(PackageFileSize(request.packagePath));
     if (output->downloadErrorCode == 0 && IsPackageValid(request.packagePath)) {
-      failed = 0;
-      break;
+      TrustResult trust = VerifyPackageSigner(request.packagePath, request.expectedSigner);
+      if (trust.trusted) {
+        failed = 0;
+        break;
+      }
+      output->downloadErrorCode = trust.code;
+      output->downloadErrorText = trust.text;
+      continue;
     }
     output->downloadErrorText =
         FormatDownloadError(output->downloadErrorCode, size, callback.windowRequestCount());

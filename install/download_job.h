@@ -33,6 +33,8 @@ struct DownloadRequest {
   std::wstring fallbackUrl;  // attempts 1, 3, 5
   std::wstring packagePath;  // replaced by each attempt
   std::chrono::milliseconds stallLimit = kDownloadStallLimit;
+  // The signer the package must carry (package_trust.h); empty: not checked.
+  std::wstring expectedSigner;
 };
 
 struct DownloadOutput {
@@ -47,7 +49,9 @@ struct DownloadOutput {
 using DownloadReportFunc =
     std::function<void(int64_t cost, int ret, int retryTime, int64_t fileSize)>;
 
-// Returns 0 when the package is at packagePath and valid, 1 after six failed attempts.
+// Returns 0 when the package is at packagePath, valid and signed by the expected signer,
+// 1 after six failed attempts. A package with a bad signature fails its attempt with the
+// signature check's code and text, so the next attempt tries the other URL.
 int RunDownloadJob(const DownloadRequest& request, DownloadOutput* output,
                    const DownloadReportFunc& report);
 

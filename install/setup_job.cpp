@@ -3,6 +3,8 @@
 #include <chrono>
 
 #include "app/process_utils.h"
+#include "install/package_lock.h"
+#include "install/package_trust.h"
 
 namespace {
 
@@ -19,9 +21,17 @@ std::wstring BuildSetupCommandLine(const std::wstring& packagePath,
 }
 
 int RunSetupJob(const std::wstring& packagePath, const std::wstring& installDir,
-                const InstallReportFunc& report) {
+                const InstallReportFunc& report, const std::wstring& expectedSigner) {
   const int64_t start = NowMilliseconds();
   const std::wstring command = BuildSetupCommandLine(packagePath, installDir);
+  PackageLock lock(packagePath);
+  if (!expectedSigner.empty()) {
+    TrustResult trust = VerifyPackageSigner(lock, expectedSigner);
+    if (!trust.trusted) {
+      report((NowMilliseconds() - start) / 1000, trust.code, 0);
+      return trust.code;
+    }
+  }
   int installExitCode = 0;
   int failedRuns = 0;
   while (true) {

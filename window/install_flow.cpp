@@ -20,6 +20,7 @@ void CMainWindow::RunDownload() {
   request.downloadUrl = downloadUrl;
   request.fallbackUrl = FallbackPackageUrl();
   request.packagePath = packagePath;
+  request.expectedSigner = build::kPackageSigner;
   DownloadOutput output;
   int failed = RunDownloadJob(request, &output, &ReportDownloadTimeCost);
   downloadErrorText = output.downloadErrorText;
@@ -49,7 +50,8 @@ void CMainWindow::StartSetup() {
 }
 
 void CMainWindow::RunSetup() {
-  installExitCode = RunSetupJob(packagePath, installDir, &ReportInstallTimeCost);
+  installExitCode =
+      RunSetupJob(packagePath, installDir, &ReportInstallTimeCost, build::kPackageSigner);
   base::PostToThread(kUiThreadId,
                      MakeWeak([this, code = installExitCode.load()] { OnInstallDone(code); }));
 }

@@ -103,6 +103,17 @@ TEST_F(DownloadJobTest, SixFailedAttemptsAlternateAndReportTheLast) {
             L"URLDownloadToFile hr = 80004004 size -1 windows pop time = 0");
 }
 
+TEST_F(DownloadJobTest, UnsignedPackageFailsEveryAttemptWhenASignerIsExpected) {
+  request_.expectedSigner = L"Brightmere Test Signer";
+  EXPECT_EQ(Run(), 1);
+
+  EXPECT_EQ(report_.ret, 1);
+  EXPECT_EQ(report_.retryTime, 6);
+  EXPECT_EQ(PackageServer::Counts()["package"], 3);
+  EXPECT_EQ(static_cast<unsigned>(output_.downloadErrorCode), 0x800B0100u);
+  EXPECT_EQ(output_.downloadErrorText, L"package signature: not signed (0x800b0100)");
+}
+
 TEST_F(DownloadJobTest, FileOneByteShortOfTenMebibytesIsRejected) {
   ASSERT_TRUE(PackageServer::Set("package", "size", "10485759"));
   ASSERT_TRUE(PackageServer::Set("fallback", "size", "10485759"));

@@ -29,13 +29,16 @@ class SetupJobTest : public ::testing::Test {
   }
   void TearDown() override { install_test::RemoveTree(dir_); }
 
-  int Run() {
-    return RunSetupJob(packagePath_, installDir_, [this](int64_t cost, int ret, int retryTime) {
-      ++report_.calls;
-      report_.cost = cost;
-      report_.ret = ret;
-      report_.retryTime = retryTime;
-    });
+  int Run(const std::wstring& expectedSigner = L"") {
+    return RunSetupJob(
+        packagePath_, installDir_,
+        [this](int64_t cost, int ret, int retryTime) {
+          ++report_.calls;
+          report_.cost = cost;
+          report_.ret = ret;
+          report_.retryTime = retryTime;
+        },
+        expectedSigner);
   }
 
   // How many times the package's setup ran, as its run counter recorded it.
@@ -62,6 +65,16 @@ TEST_F(SetupJobTest, FirstRunSucceedsAndInstallsIntoTheFolderWithSpaces) {
   EXPECT_EQ(report_.retryTime, 0);
   EXPECT_GE(report_.cost, 0);
   EXPECT_TRUE(install_test::FileExists(installDir_ + L"\\brightmere.exe"));
+}
+
+TEST_F(SetupJobTest, PackageWithoutTheExpectedSignatureNeverRuns) {
+  ScopedEnv counter(L"BRIGHTMERE_DEMO_RUN_COUNTER", counterPath_);
+  EXPECT_EQ(static_cast<unsigned>(Run(L"Brightmere Test Signer")), 0x800B0100u);
+  EXPECT_EQ(SetupRuns(), 0);
+  EXPECT_EQ(report_.calls, 1);
+  EXPECT_EQ(static_cast<unsigned>(report_.ret), 0x800B0100u);
+  EXPECT_EQ(report_.retryTime, 0);
+  EXPECT_FALSE(install_test::FileExists(installDir_ + L"\\brightmere.exe"));
 }
 
 TEST_F(SetupJobTest, SucceedsOnTheThirdRun) {

@@ -1,0 +1,102 @@
+#include "toolkit/ui/core/values.h"
+
+#include <gtest/gtest.h>
+
+namespace ui {
+namespace {
+
+TEST(ValuesTest, JoinPathFoldsParentSegmentsAndBackslashes) {
+  EXPECT_EQ("themes/default/public/button/a.png",
+            JoinPath("themes\\default\\basic", "../public/button/a.png"));
+  EXPECT_EQ("themes/default/basic/logo.png", JoinPath("themes/default/basic", "./logo.png"));
+}
+
+TEST(ValuesTest, JoinPathDropsParentSegmentsAboveTheRoot) {
+  EXPECT_EQ("x.png", JoinPath("", "../../x.png"));
+}
+
+TEST(ValuesTest, ImageDescriptorReadsEveryField) {
+  ImageSpec spec;
+  std::string error;
+  ASSERT_TRUE(ParseImageSpec("file='btn.png' corner='8,8,8,8' source='0,0,16,16' "
+                             "dest='4,4,16,16' fade='80'",
+                             &spec, &error))
+      << error;
+  EXPECT_EQ("btn.png", spec.file);
+  EXPECT_EQ((Insets{8, 8, 8, 8}), spec.corner);
+  EXPECT_EQ((Rect{0, 0, 16, 16}), spec.source);
+  EXPECT_EQ((Rect{4, 4, 16, 16}), spec.dest);
+  EXPECT_EQ(80, spec.fade);
+}
+
+TEST(ValuesTest, PlainImagePathIsTheFile) {
+  ImageSpec spec;
+  std::string error;
+  ASSERT_TRUE(ParseImageSpec("bkg_top.png", &spec, &error));
+  EXPECT_EQ("bkg_top.png", spec.file);
+  EXPECT_EQ(255, spec.fade);
+}
+
+TEST(ValuesTest, ImageDescriptorRejectsUnknownFieldAndBadFade) {
+  ImageSpec spec;
+  std::string error;
+  EXPECT_FALSE(ParseImageSpec("file='a.png' colour='1'", &spec, &error));
+  EXPECT_NE(std::string::npos, error.find("colour"));
+  EXPECT_FALSE(ParseImageSpec("file='a.png' fade='300'", &spec, &error));
+  EXPECT_FALSE(ParseImageSpec("file='a.png", &spec, &error));
+}
+
+TEST(ValuesTest, LengthAcceptsNumberAutoAndStretchOnly) {
+  Length l;
+  ASSERT_TRUE(ParseLength("240", &l));
+  EXPECT_EQ(Length::kFixed, l.kind);
+  EXPECT_EQ(240, l.value);
+  ASSERT_TRUE(ParseLength("auto", &l));
+  EXPECT_EQ(Length::kAuto, l.kind);
+  EXPECT_FALSE(ParseLength("-3", &l));
+  EXPECT_FALSE(ParseLength("wide", &l));
+  EXPECT_FALSE(ParseLength("12px", &l));
+}
+
+TEST(ValuesTest, ColourNeedsHashAndHexDigits) {
+  Color c = 0;
+  ASSERT_TRUE(ParseHexColor("#ffC63535", &c));
+  EXPECT_EQ(0xffc63535u, c);
+  ASSERT_TRUE(ParseHexColor("#102030", &c));
+  EXPECT_EQ(0xff102030u, c);
+  EXPECT_FALSE(ParseHexColor("ffC63535", &c));
+  EXPECT_FALSE(ParseHexColor("#ffC6353g", &c));
+}
+
+TEST(ValuesTest, InsetsNeedExactlyFourNumbers) {
+  Insets in;
+  ASSERT_TRUE(ParseInsets("30, 30, 0, 0", &in));
+  EXPECT_EQ((Insets{30, 30, 0, 0}), in);
+  EXPECT_FALSE(ParseInsets("1,2,3", &in));
+  EXPECT_FALSE(ParseInsets("1,2,3,4,5", &in));
+  EXPECT_FALSE(ParseInsets("1,,3,4", &in));
+}
+
+TEST(ValuesTest, Utf8RoundTripsChineseText) {
+  std::wstring wide = Utf8ToWide("\xE7\xAB\x8B\xE5\x8D\xB3\xE5\xAE\x89\xE8\xA3\x85");
+  EXPECT_EQ(L"\u7acb\u5373\u5b89\u88c5", wide);
+  EXPECT_EQ("\xE7\xAB\x8B\xE5\x8D\xB3\xE5\xAE\x89\xE8\xA3\x85", WideToUtf8(wide));
+}
+
+TEST(ValuesTest, Utf8OutsideTheBasicPlaneBecomesASurrogatePair) {
+  std::wstring wide = Utf8ToWide("\xF0\x9F\x98\x80");  // U+1F600
+  ASSERT_EQ(2u, wide.size());
+  EXPECT_EQ(0xd83d, wide[0]);
+  EXPECT_EQ(0xde00, wide[1]);
+  EXPECT_EQ("\xF0\x9F\x98\x80", WideToUtf8(wide));
+}
+
+// One replacement character per byte that does not start a valid sequence.
+TEST(ValuesTest, MalformedUtf8BecomesReplacementCharacters) {
+  EXPECT_EQ(L"a\xfffd\xfffd" L"b", Utf8ToWide("a\xC0\xAF" "b"));  // overlong '/'
+  EXPECT_EQ(L"\xfffd\xfffd", Utf8ToWide("\xE7\xAB"));  // cut short
+  EXPECT_EQ(L"\xfffd\xfffd\xfffd", Utf8ToWide("\xED\xA0\x80"));  // a surrogate
+}
+
+}  // namespace
+}  // namespace ui

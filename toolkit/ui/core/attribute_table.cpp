@@ -1,0 +1,56 @@
+#include "toolkit/ui/core/attribute_table.h"
+
+#include "toolkit/ui/core/global_resources.h"
+
+namespace ui {
+
+bool MarkupContext::ResolveColor(std::string_view text, Color* out, std::string* error) const {
+  if (!text.empty() && text.front() == '#') {
+    if (ParseHexColor(text, out)) return true;
+    *error = "bad colour '" + std::string(text) + "' (expected #AARRGGBB)";
+    return false;
+  }
+  if (globals_ && globals_->FindColor(text, out)) return true;
+  *error = "unknown colour '" + std::string(text) + "'";
+  return false;
+}
+
+bool MarkupContext::ResolveImage(std::string_view text, ImageSpec* out,
+                                 std::string* error) const {
+  ImageSpec spec;
+  if (!ParseImageSpec(text, &spec, error)) return false;
+  spec.file = JoinPath(imageFolder_, spec.file);
+  *out = spec;
+  return true;
+}
+
+bool MarkupContext::ResolveFont(std::string_view text, int* out, std::string* error) const {
+  int index = 0;
+  if (!ParseInt(text, &index) || index < 0) {
+    *error = "bad font index '" + std::string(text) + "'";
+    return false;
+  }
+  if (globals_ && !globals_->FindFont(index)) {
+    *error = "font " + std::to_string(index) + " is not defined in global.xml";
+    return false;
+  }
+  *out = index;
+  return true;
+}
+
+AttributeTable::AttributeTable(
+    const AttributeTable* base,
+    std::initializer_list<std::pair<const char*, AttributeSetter>> entries)
+    : base_(base) {
+  for (const auto& e : entries) entries_.emplace(e.first, e.second);
+}
+
+AttributeSetter AttributeTable::Find(std::string_view name) const {
+  for (const AttributeTable* t = this; t; t = t->base_) {
+    auto it = t->entries_.find(name);
+    if (it != t->entries_.end()) return it->second;
+  }
+  return nullptr;
+}
+
+}  // namespace ui

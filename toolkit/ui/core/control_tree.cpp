@@ -1,0 +1,38 @@
+#include "toolkit/ui/core/control_tree.h"
+
+#include <algorithm>
+
+#include "toolkit/ui/core/box.h"
+
+namespace ui {
+
+Control* FindControlAt(Control* root, Point point) {
+  if (!root || !root->IsVisible() || !root->GetPos().Contains(point)) return nullptr;
+  if (Box* box = dynamic_cast<Box*>(root)) {
+    for (int i = box->GetCount() - 1; i >= 0; --i)
+      if (Control* hit = FindControlAt(box->GetAt(i), point)) return hit;
+  }
+  return root;
+}
+
+std::vector<Control*> FocusOrder(Control* root) {
+  std::vector<Control*> order;
+  ForEachControl(root, [&order](Control* c) {
+    if (c->IsFocusable() && c->IsShownInTree() && c->IsEnabledInTree() &&
+        !c->GetPos().IsEmpty())
+      order.push_back(c);
+  });
+  return order;
+}
+
+Control* NextFocus(Control* root, Control* current, bool forward) {
+  std::vector<Control*> order = FocusOrder(root);
+  if (order.empty()) return nullptr;
+  auto it = std::find(order.begin(), order.end(), current);
+  if (it == order.end()) return forward ? order.front() : order.back();
+  size_t index = static_cast<size_t>(it - order.begin());
+  size_t n = order.size();
+  return order[forward ? (index + 1) % n : (index + n - 1) % n];
+}
+
+}  // namespace ui

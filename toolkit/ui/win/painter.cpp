@@ -1,0 +1,211 @@
+#include "toolkit/ui/win/painter.h"
+
+#include <memory>
+
+#include "toolkit/ui/core/box.h"
+#include "toolkit/ui/core/check_box.h"
+#include "toolkit/ui/core/progress.h"
+#include "toolkit/ui/core/rich_edit.h"
+#include "toolkit/ui/win/font_cache.h"
+#include "toolkit/ui/win/image_cache.h"
+
+namespace ui {
+namespace {
+
+Gdiplus::Color ToGdiplus(Color c) { return Gdiplus::Color(static_cast<Gdiplus::ARGB>(c)); }
+
+Gdiplus::Rect ToGdiplus(const Rect& r) {
+  return Gdiplus::Rect(r.left, r.top, r.Width(), r.Height());
+}
+
+void DrawPiece(Gdiplus::Graphics& g, Gdiplus::Bitmap* bitmap, const Rect& dst, const Rect& src,
+               Gdiplus::ImageAttributes* attributes) {
+  if (dst.IsEmpty() || src.IsEmpty()) return;
+  // A stretched piece samples between source pixel centres only: a filter reaching past the
+  // piece's edge would blend in transparency and leave a seam between slices.
+  Gdiplus::REAL x = static_cast<Gdiplus::REAL>(src.left), w = static_cast<Gdiplus::REAL>(src.Width());
+  Gdiplus::REAL y = static_cast<Gdiplus::REAL>(src.top), h = static_cast<Gdiplus::REAL>(src.Height());
+  if (dst.Width() != src.Width() && src.Width() > 1) {
+    x += 0.5f;
+    w -= 1.0f;
+  }
+  if (dst.Height() != src.Height() && src.Height() > 1) {
+    y += 0.5f;
+    h -= 1.0f;
+  }
+  Gdiplus::RectF target(static_cast<Gdiplus::REAL>(dst.left), static_cast<Gdiplus::REAL>(dst.top),
+                        static_cast<Gdiplus::REAL>(dst.Width()),
+                        static_cast<Gdiplus::REAL>(dst.Height()));
+  g.DrawImage(bitmap, target, x, y, w, h, Gdiplus::UnitPixel, attributes);
+}
+
+// Background first, then what the type adds, then the text.
+const ImageSpec& ButtonStateImage(const Button& b) {
+  const CheckBox* check = dynamic_cast<const CheckBox*>(&b);
+  bool enabled = b.IsEnabledInTree();
+  if (check && check->IsSelected()) {
+    if (!enabled && !check->GetSelectedDisabledImage().IsEmpty())
+      return check->GetSelectedDisabledImage();
+    if (b.IsHot() && !check->GetSelectedHotImage().IsEmpty()) return check->GetSelectedHotImage();
+    return check->GetSelectedNormalImage();
+  }
+  if (!enabled && !b.GetDisabledImage().IsEmpty()) return b.GetDisabledImage();
+  if (enabled && b.IsPushed() && !b.GetPushedImage().IsEmpty()) return b.GetPushedImage();
+  if (enabled && (b.IsHot() || b.IsPushed()) && !b.GetHotImage().IsEmpty())
+    return b.GetHotImage();
+  return b.GetNormalImage();
+}
+
+Color TextColorOf(const Label& label) {
+  if (!label.IsEnabledInTree()) return label.GetDisabledTextColor();
+  if (const Button* b = dynamic_cast<const Button*>(&label)) {
+    if (b->IsPushed() && b->GetPushedTextColor()) return b->GetPushedTextColor();
+    if ((b->IsHot() || b->IsPushed()) && b->GetHotTextColor()) return b->GetHotTextColor();
+  }
+  return label.GetTextColor();
+}
+
+void DrawText(Gdiplus::Graphics& g, const Label& label, Rect area, HAlign align,
+              const PaintContext& context) {
+  std::wstring text = label.GetText();
+  if (text.empty() || area.IsEmpty()) return;
+  Gdiplus::Font* font = context.fonts->GetFont(label.GetFont(), context.scale, text);
+  std::unique_ptr<Gdiplus::StringFormat> format = MakeSingleLineFormat();
+  format->SetAlignment(align == HAlign::kLeft     ? Gdiplus::StringAlignmentNear
+                      : align == HAlign::kCenter ? Gdiplus::StringAlignmentCenter
+                                                 : Gdiplus::StringAlignmentFar);
+  format->SetLineAlignment(Gdiplus::StringAlignmentCenter);
+  Gdiplus::SolidBrush brush(ToGdiplus(TextColorOf(label)));
+  Gdiplus::RectF layout(static_cast<Gdiplus::REAL>(area.left),
+                        static_cast<Gdiplus::REAL>(area.top),
+                        static_cast<Gdiplus::REAL>(area.Width()),
+                        static_cast<Gdiplus::REAL>(area.Height()));
+  g.DrawString(text.c_str(), static_cast<INT>(text.size()), font, layout, format.get(), &brush);
+}
+
+void PaintControl(Gdiplus::Graphics& g, Control* control, const PaintContext& context) {
+  const Rect& rect = control->GetPos();
+  if (control->GetBkColor() >> 24) {
+    Gdiplus::SolidBrush brush(ToGdiplus(control->GetBkColor()));
+    g.FillRectangle(&brush, ToGdiplus(rect));
+  }
+  if (!control->GetBkImage().IsEmpty()) DrawImage(g, control->GetBkImage(), rect, context);
+
+  if (Progress* progress = dynamic_cast<Progress*>(control)) {
+    Rect done = progress->DoneRect(rect);
+    if (!done.IsEmpty() && !progress->GetProgressImage().IsEmpty()) {
+      // Clipped rather than squeezed, so the bar's ends keep their shape.
+      Gdiplus::GraphicsState state = g.Save();
+      g.IntersectClip(ToGdiplus(done));
+      DrawImage(g, progress->GetProgressImage(), rect, context);
+      g.Restore(state);
+    }
+  }
+
+  if (Label* label = dynamic_cast<Label*>(control)) {
+    Rect textArea = rect;
+    textArea.Deflate(ScaleInsets(label->GetPadding(), context.scale));
+    HAlign align = label->GetTextAlign();
+    if (Button* button = dynamic_cast<Button*>(label)) {
+      const ImageSpec& state = ButtonStateImage(*button);
+      if (&state == &button->GetHotImage() && button->GetHotFade() < 255) {
+        // Fading in: the normal image under the hot one at the current strength.
+        DrawImage(g, button->GetNormalImage(), rect, context);
+        ImageSpec faded = state;
+        faded.fade = faded.fade * button->GetHotFade() / 255;
+        DrawImage(g, faded, rect, context);
+      } else {
+        DrawImage(g, state, rect, context);
+      }
+      const ImageSpec& fore = button->IsHot() && !button->GetForeHotImage().IsEmpty()
+                                  ? button->GetForeHotImage()
+                                  : button->GetForeNormalImage();
+      DrawImage(g, fore, rect, context);
+      if (CheckBox* check = dynamic_cast<CheckBox*>(button)) {
+        textArea = rect;
+        textArea.Deflate(ScaleInsets(check->GetTextPadding(), context.scale));
+        align = HAlign::kLeft;
+      } else if (button->GetWidth().kind == Length::kFixed) {
+        align = HAlign::kCenter;  // a sized button centres its caption
+      }
+    }
+    DrawText(g, *label, textArea, align, context);
+  }
+
+  if (control == context.focused) {
+    Gdiplus::Pen pen(Gdiplus::Color(255, 40, 110, 220), 1.0f);
+    pen.SetDashStyle(Gdiplus::DashStyleDot);
+    g.DrawRectangle(&pen, rect.left, rect.top, rect.Width() - 1, rect.Height() - 1);
+  }
+}
+
+void PaintRecursive(Gdiplus::Graphics& g, Control* control, const Rect& dirty,
+                    const PaintContext& context) {
+  if (!control->IsVisible()) return;
+  const Rect& rect = control->GetPos();
+  if (rect.Intersect(dirty).IsEmpty()) return;
+  PaintControl(g, control, context);
+  Box* box = dynamic_cast<Box*>(control);
+  if (!box || box->GetCount() == 0) return;
+  Gdiplus::GraphicsState state = g.Save();
+  g.IntersectClip(ToGdiplus(rect));
+  for (int i = 0; i < box->GetCount(); ++i) PaintRecursive(g, box->GetAt(i), dirty, context);
+  g.Restore(state);
+}
+
+}  // namespace
+
+void DrawImage(Gdiplus::Graphics& g, const ImageSpec& image, const Rect& rect,
+               const PaintContext& context) {
+  if (image.IsEmpty() || !context.images) return;
+  Gdiplus::Bitmap* bitmap = context.images->Get(image.file);
+  if (!bitmap) return;
+  Rect src = image.source.IsEmpty()
+                 ? Rect{0, 0, static_cast<int>(bitmap->GetWidth()),
+                        static_cast<int>(bitmap->GetHeight())}
+                 : ScaleRect(image.source, context.imageScale);
+  Rect dst = rect;
+  if (!image.dest.IsEmpty()) {
+    dst = ScaleRect(image.dest, context.scale);
+    dst.Offset(rect.left, rect.top);
+  }
+  Gdiplus::ImageAttributes attributes;
+  attributes.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
+  if (image.fade < 255) {
+    Gdiplus::ColorMatrix matrix = {{{1, 0, 0, 0, 0},
+                                    {0, 1, 0, 0, 0},
+                                    {0, 0, 1, 0, 0},
+                                    {0, 0, 0, image.fade / 255.0f, 0},
+                                    {0, 0, 0, 0, 1}}};
+    attributes.SetColorMatrix(&matrix);
+  }
+  if (image.corner.IsEmpty()) {
+    DrawPiece(g, bitmap, dst, src, &attributes);
+    return;
+  }
+  // Nine slices: corners keep their size, edges stretch one way, the middle both ways.
+  Insets sc = ScaleInsets(image.corner, context.imageScale);
+  Insets dc = ScaleInsets(image.corner, context.scale);
+  int sx[4] = {src.left, src.left + sc.left, src.right - sc.right, src.right};
+  int sy[4] = {src.top, src.top + sc.top, src.bottom - sc.bottom, src.bottom};
+  int dx[4] = {dst.left, dst.left + dc.left, dst.right - dc.right, dst.right};
+  int dy[4] = {dst.top, dst.top + dc.top, dst.bottom - dc.bottom, dst.bottom};
+  for (int row = 0; row < 3; ++row) {
+    for (int col = 0; col < 3; ++col) {
+      // Each piece reaches one pixel back under its left and upper neighbours: some GDI+
+      // versions leave the first row or column of a stretched piece unpainted, which would
+      // show as a light seam.
+      Rect piece{dx[col] - (col > 0 && dx[col] > dx[0] ? 1 : 0),
+                 dy[row] - (row > 0 && dy[row] > dy[0] ? 1 : 0), dx[col + 1], dy[row + 1]};
+      DrawPiece(g, bitmap, piece, Rect{sx[col], sy[row], sx[col + 1], sy[row + 1]},
+                &attributes);
+    }
+  }
+}
+
+void PaintTree(Gdiplus::Graphics& graphics, Control* root, const Rect& dirty,
+               const PaintContext& context) {
+  if (root) PaintRecursive(graphics, root, dirty, context);
+}
+
+}  // namespace ui

@@ -1,0 +1,36 @@
+// Paints a control tree with GDI+: background colours and images (nine-slice corners,
+// source and destination rectangles, fade), text, button and check box states, progress
+// bars and the keyboard focus mark. Only controls that meet the dirty rectangle are drawn.
+//
+//   ui::PaintContext context{scale, imageScale, &images, &fonts, focused};
+//   ui::PaintTree(graphics, root, dirty, context);
+//
+// Threading: UI thread only.
+#pragma once
+
+#include "toolkit/ui/win/gdiplus_include.h"
+
+#include "toolkit/ui/core/control.h"
+
+namespace ui {
+
+class FontCache;
+class ImageCache;
+
+struct PaintContext {
+  int scale = 100;        // display scale: layout values and destination rectangles
+  int imageScale = 100;   // the scale the theme's images are drawn for: sources and corners
+  ImageCache* images = nullptr;
+  FontCache* fonts = nullptr;
+  const Control* focused = nullptr;  // gets the focus mark; may be null
+};
+
+void PaintTree(Gdiplus::Graphics& graphics, Control* root, const Rect& dirty,
+               const PaintContext& context);
+
+// Draws `image` in `rect` (a control's rectangle), honouring its source, destination, corner
+// insets and fade.
+void DrawImage(Gdiplus::Graphics& graphics, const ImageSpec& image, const Rect& rect,
+               const PaintContext& context);
+
+}  // namespace ui

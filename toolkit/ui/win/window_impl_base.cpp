@@ -1,0 +1,304 @@
+#include "toolkit/ui/win/window_impl_base.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "toolkit/ui/core/box_layout.h"
+#include "toolkit/ui/core/check_box.h"
+#include "toolkit/ui/core/control_tree.h"
+#include "toolkit/ui/core/rich_edit.h"
+#include "toolkit/ui/win/accessible_window.h"
+#include "toolkit/ui/win/font_cache.h"
+#include "toolkit/ui/win/global_manager.h"
+#include "toolkit/ui/win/image_cache.h"
+#include "toolkit/ui/win/painter.h"
+#include "toolkit/ui/win/paint_trace.h"
+#include "toolkit/ui/win/rich_edit_host.h"
+#include "toolkit/ui/win/shadow_window.h"
+
+namespace ui {
+namespace {
+
+Point PointFromLParam(LPARAM lParam) { return Point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)}; }
+
+}  // namespace
+
+WindowImplBase::WindowImplBase() = default;
+
+WindowImplBase::~WindowImplBase() {
+  // The native window (and the edits in it) goes before the members its messages use.
+  DestroyNativeWindow();
+  if (backBuffer_) DeleteObject(backBuffer_);
+}
+
+Control* WindowImplBase::FindControlByName(const std::wstring& name) const {
+  Control* root = document_.root.get();
+  if (!root) return nullptr;
+  if (Box* box = dynamic_cast<Box*>(root)) return box->FindByName(name);
+  return root->GetName() == name ? root : nullptr;
+}
+
+LRESULT WindowImplBase::OnCloseMessage(WPARAM, LPARAM, bool& handled) {
+  handled = false;
+  return 0;
+}
+
+LRESULT WindowImplBase::MessageHandler(UINT, WPARAM, LPARAM, bool& handled) {
+  handled = false;
+  return 0;
+}
+
+bool WindowImplBase::OnCreate() {
+  scale_ = GlobalManager::GetDisplayScale();
+  std::string path = JoinPath(GlobalManager::GetThemePath(),
+                              WideToUtf8(SkinFolder()) + "/" + WideToUtf8(LayoutFile()));
+  std::string xml;
+  if (!GlobalManager::ReadFile(path, &xml)) {
+    layoutError_ = path + ": not found";
+    return false;
+  }
+  if (!ReadLayout(xml, path, &GlobalManager::GetGlobals(), &document_, &layoutError_))
+    return false;
+  if (!document_.window.escapeButton.empty()) escapeButton_ = document_.window.escapeButton;
+
+  // The window is exactly the layout's size at the display scale.
+  int width = ScaleValue(document_.window.size.width, scale_);
+  int height = ScaleValue(document_.window.size.height, scale_);
+  SetWindowPos(GetHWND(), nullptr, 0, 0, width, height,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+  document_.root->SetHost(this);
+  edits_ = std::make_unique<RichEditHost>(GetHWND(), &GlobalManager::GetFonts(), scale_);
+  Relayout();
+  edits_->CreateFor(document_.root.get());
+  accessible_ = std::make_unique<AccessibleWindow>(this);
+  if (document_.window.shadowAttached) shadow_ = std::make_unique<ShadowWindow>(GetHWND());
+  OnWindowInit();
+  return true;
+}
+
+void WindowImplBase::Relayout() {
+  Control* root = document_.root.get();
+  if (!root || inLayout_ || !GetHWND()) return;
+  inLayout_ = true;
+  std::vector<std::pair<Control*, Rect>> before;
+  ForEachControl(root, [&before](Control* c) { before.emplace_back(c, c->GetPos()); });
+  RECT client;
+  GetClientRect(GetHWND(), &client);
+  LayoutContext context{scale_, &GlobalManager::GetFonts()};
+  LayoutRoot(*root, Rect{0, 0, client.right, client.bottom}, context);
+  for (const auto& entry : before) {
+    const Rect& now = entry.first->GetPos();
+    if (now == entry.second) continue;
+    // A moved control: repaint where it was and where it is.
+    Rect area = entry.second.Union(now);
+    RECT r{area.left, area.top, area.right, area.bottom};
+    InvalidateRect(GetHWND(), &r, FALSE);
+  }
+  if (edits_) edits_->Sync();
+  inLayout_ = false;
+}
+
+void WindowImplBase::InvalidateControl(Control* control) {
+  if (!GetHWND() || !control->IsShownInTree()) return;
+  const Rect& pos = control->GetPos();
+  if (pos.IsEmpty()) return;
+  RECT r{pos.left, pos.top, pos.right, pos.bottom};
+  InvalidateRect(GetHWND(), &r, FALSE);
+}
+
+void WindowImplBase::RequestLayout() { Relayout(); }
+
+void WindowImplBase::OnControlStateChanged(Control* control) {
+  if (edits_) edits_->Sync();
+  // A control that can no longer be reached loses the focus, and the hot and pushed marks.
+  auto unreachable = [](Control* c) { return c && (!c->IsShownInTree() || !c->IsEnabledInTree()); };
+  if (unreachable(focused_)) SetFocusControl(nullptr);
+  if (unreachable(hot_)) SetHot(nullptr);
+  if (unreachable(pushed_)) {
+    pushed_->SetPushed(false);
+    pushed_ = nullptr;
+    if (GetCapture() == GetHWND()) ReleaseCapture();
+  }
+}
+
+HWND WindowImplBase::GetEditWindow(const RichEdit* edit) const {
+  return edits_ ? edits_->WindowOf(edit) : nullptr;
+}
+
+void WindowImplBase::RequestFocus(Control* control) { SetFocusControl(control); }
+
+void WindowImplBase::SetFocusControl(Control* control) {
+  if (control && (!control->IsFocusable() || !control->IsShownInTree())) return;
+  Control* old = focused_;
+  focused_ = control;
+  if (old && old != control) old->Invalidate();
+  if (!GetHWND()) return;
+  RichEdit* edit = dynamic_cast<RichEdit*>(control);
+  HWND editWindow = edit && edits_ ? edits_->WindowOf(edit) : nullptr;
+  if (editWindow) {
+    ::SetFocus(editWindow);
+  } else {
+    if (GetFocus() != GetHWND()) ::SetFocus(GetHWND());
+    if (control) control->Invalidate();
+  }
+  if (control && accessible_) accessible_->NotifyFocus(control);
+}
+
+void WindowImplBase::OnPaint() {
+  PAINTSTRUCT ps;
+  HDC dc = BeginPaint(GetHWND(), &ps);
+  RECT client;
+  GetClientRect(GetHWND(), &client);
+  Size size{client.right, client.bottom};
+  if (!backBuffer_ || !(size == backBufferSize_)) {
+    if (backBuffer_) DeleteObject(backBuffer_);
+    backBuffer_ = CreateCompatibleBitmap(dc, size.width, size.height);
+    backBufferSize_ = size;
+  }
+  HDC memory = CreateCompatibleDC(dc);
+  HGDIOBJ old = SelectObject(memory, backBuffer_);
+  {
+    Gdiplus::Graphics graphics(memory);
+    Rect dirty{ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom};
+    graphics.SetClip(Gdiplus::Rect(dirty.left, dirty.top, dirty.Width(), dirty.Height()));
+    graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
+    graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBilinear);
+    graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+    graphics.Clear(Gdiplus::Color(255, 255, 255, 255));
+    PaintContext context;
+    context.scale = scale_;
+    context.imageScale = GlobalManager::GetImageScale();
+    context.images = &GlobalManager::GetImages();
+    context.fonts = &GlobalManager::GetFonts();
+    context.focused = GetFocus() == GetHWND() ? focused_ : nullptr;
+    PaintTree(graphics, document_.root.get(), dirty, context);
+  }
+  BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
+         ps.rcPaint.bottom - ps.rcPaint.top, memory, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+  SelectObject(memory, old);
+  DeleteDC(memory);
+  EndPaint(GetHWND(), &ps);
+  NotifyPaintDone(GetHWND(), ps.rcPaint);
+}
+
+void WindowImplBase::UpdateShadow() {
+  if (shadow_) shadow_->Update();
+}
+
+LRESULT WindowImplBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  bool handled = false;
+  LRESULT result = MessageHandler(message, wParam, lParam, handled);
+  if (handled) return result;
+  HWND hwnd = GetHWND();
+  if (accessible_ && accessible_->OnDefaultActionMessage(message, wParam)) return 0;
+  switch (message) {
+    case WM_CREATE:
+      return OnCreate() ? 0 : -1;
+    case WM_NCCALCSIZE:
+      if (wParam) return 0;  // the client area is the whole window: no frame, no title bar
+      break;
+    case WM_NCACTIVATE:
+      if (!IsIconic(hwnd)) return TRUE;
+      break;
+    case WM_NCPAINT:
+      return 0;
+    case WM_NCHITTEST:
+      return OnNcHitTest(lParam);
+    case WM_GETMINMAXINFO:
+      if (document_.root) {
+        // The size is the layout's: no resizing, and no maximising by snapping either.
+        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+        POINT size{ScaleValue(document_.window.size.width, scale_),
+                   ScaleValue(document_.window.size.height, scale_)};
+        info->ptMinTrackSize = info->ptMaxTrackSize = info->ptMaxSize = size;
+        return 0;
+      }
+      break;
+    case WM_SYSCOMMAND:
+      if ((wParam & 0xfff0) == SC_MAXIMIZE || (wParam & 0xfff0) == SC_SIZE) return 0;
+      break;
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT:
+      OnPaint();
+      return 0;
+    case WM_SIZE:
+      Relayout();
+      UpdateShadow();
+      break;
+    case WM_MOVE:
+    case WM_SHOWWINDOW:
+    case WM_WINDOWPOSCHANGED:
+      UpdateShadow();
+      break;
+    case WM_MOUSEMOVE:
+      OnMouseMove(PointFromLParam(lParam));
+      return 0;
+    case WM_MOUSELEAVE:
+      OnMouseLeave();
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+      OnLButtonDown(PointFromLParam(lParam));
+      return 0;
+    case WM_LBUTTONUP:
+      OnLButtonUp(PointFromLParam(lParam));
+      return 0;
+    case WM_CAPTURECHANGED:
+      if (pushed_ && reinterpret_cast<HWND>(lParam) != hwnd) {
+        pushed_->SetPushed(false);
+        pushed_ = nullptr;
+      }
+      break;
+    case WM_TIMER:
+      if (wParam == kHotFadeTimerId) {
+        StepHotFade();
+        return 0;
+      }
+      break;
+    case WM_SETCURSOR:
+      if (LOWORD(lParam) == HTCLIENT && OnSetCursor()) return TRUE;
+      break;
+    case WM_KEYDOWN:
+      if (OnKeyDown(wParam)) return 0;
+      break;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      if (focused_) focused_->Invalidate();
+      break;
+    case WM_COMMAND:
+      if (edits_ && HIWORD(wParam) == EN_SETFOCUS) {
+        // Clicked into: the edit is where Tab goes on from.
+        if (RichEdit* edit = edits_->ControlOf(reinterpret_cast<HWND>(lParam))) {
+          if (focused_ && focused_ != edit) focused_->Invalidate();
+          focused_ = edit;
+        }
+      }
+      if (edits_ && edits_->OnCommand(wParam, lParam)) return 0;
+      break;
+    case WM_GETOBJECT:
+      if (accessible_) {
+        LRESULT r = accessible_->OnGetObject(wParam, lParam);
+        if (r) return r;
+      }
+      break;
+    case WM_CLOSE: {
+      bool closeHandled = false;
+      LRESULT r = OnCloseMessage(wParam, lParam, closeHandled);
+      if (closeHandled) return r;
+      break;
+    }
+    case WM_DESTROY:
+      shadow_.reset();
+      if (accessible_) accessible_->Disconnect();
+      edits_.reset();
+      break;
+    default:
+      break;
+  }
+  return Window::HandleMessage(message, wParam, lParam);
+}
+
+}  // namespace ui

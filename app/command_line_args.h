@@ -9,17 +9,9 @@
 // Threading: parsed on the main thread before the UI loop starts, only read afterwards.
 #pragma once
 
-#include <functional>
-#include <map>
 #include <string>
-#include <vector>
 
-using ArgumentMap = std::map<std::wstring, std::wstring>;
-
-// The splitting rules, free of the platform so they can be exercised natively. Empty
-// arguments are skipped; a later argument with the same key wins.
-ArgumentMap ParseArguments(const std::vector<std::wstring>& argv,
-                           const std::function<bool(const std::wstring&)>& pathExists);
+#include "app/argument_map.h"
 
 class CommandLineArgs {
  public:

@@ -127,6 +127,27 @@ TEST_F(MarkupReaderTest, BadValueNamesAttributeAndLine) {
   EXPECT_EQ("themes/default/basic/basic.xml:2: bad margin \"1,2\"", error);
 }
 
+TEST_F(MarkupReaderTest, NumbersBeyondWhatALayoutNeedsAreBadValues) {
+  LayoutDocument doc;
+  std::string error;
+  EXPECT_TRUE(Read("<HBox><Control width=\"32767\"/></HBox>", &doc, &error)) << error;
+  // Two of the old maximum, 999999999, overflowed the box's width sum.
+  EXPECT_FALSE(Read("<HBox><Control width=\"32768\"/></HBox>", &doc, &error));
+  EXPECT_EQ("themes/default/basic/basic.xml:2: bad width \"32768\"", error);
+}
+
+TEST_F(MarkupReaderTest, DeepNestingIsAnErrorNotAStackOverflow) {
+  std::string open, close;
+  for (int i = 0; i < 10000; ++i) {
+    open += "<Box>";
+    close += "</Box>";
+  }
+  LayoutDocument doc;
+  std::string error;
+  EXPECT_FALSE(Read(open + close, &doc, &error));
+  EXPECT_EQ("themes/default/basic/basic.xml:2: elements nested deeper than 64", error);
+}
+
 TEST_F(MarkupReaderTest, UnknownColourNameIsAnError) {
   LayoutDocument doc;
   std::string error;

@@ -14,6 +14,9 @@
 namespace ui {
 namespace {
 
+constexpr int kMaxNesting = 64;
+constexpr int kMaxControls = 4096;
+
 class Reader {
  public:
   Reader(std::string_view xml, std::string_view fileName, const GlobalResources* globals)
@@ -44,7 +47,18 @@ class Reader {
     return true;
   }
 
-  std::unique_ptr<Control> ReadControl(const pugi::xml_node& node) {
+  std::unique_ptr<Control> ReadControl(const pugi::xml_node& node, int depth = 1) {
+    // Real layouts are a few levels deep with a few dozen controls. The limits keep a broken
+    // or hostile skin from exhausting the stack here and in the (recursive) layout, and,
+    // with markup numbers at most 32767, keep every layout sum within int.
+    if (depth > kMaxNesting) {
+      Fail(node, "elements nested deeper than " + std::to_string(kMaxNesting));
+      return nullptr;
+    }
+    if (++controlCount_ > kMaxControls) {
+      Fail(node, "more than " + std::to_string(kMaxControls) + " controls");
+      return nullptr;
+    }
     std::unique_ptr<Control> control = CreateControl(node.name());
     if (!control) {
       Fail(node, "unknown element '" + std::string(node.name()) + "'");
@@ -68,7 +82,7 @@ class Reader {
         Fail(child, std::string(node.name()) + " cannot hold child elements");
         return nullptr;
       }
-      std::unique_ptr<Control> c = ReadControl(child);
+      std::unique_ptr<Control> c = ReadControl(child, depth + 1);
       if (!c) return nullptr;
       box->Add(std::move(c));
     }
@@ -112,6 +126,7 @@ class Reader {
   const GlobalResources* globals_;
   MarkupContext context_;
   std::string error_;
+  int controlCount_ = 0;
 };
 
 }  // namespace

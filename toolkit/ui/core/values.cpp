@@ -6,6 +6,8 @@
 namespace ui {
 namespace {
 
+constexpr int kMaxMarkupNumber = 32767;
+
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
@@ -48,12 +50,15 @@ bool ParseInt(std::string_view text, int* out) {
     negative = text.front() == '-';
     text.remove_prefix(1);
   }
-  if (text.empty() || text.size() > 9) return false;  // keeps the value far from overflow
+  // Markup numbers are pixels, percents, indexes and alphas: at most 32767, so that no sum
+  // of them in the layout can overflow.
+  if (text.empty() || text.size() > 5) return false;
   int v = 0;
   for (char c : text) {
     if (c < '0' || c > '9') return false;
     v = v * 10 + (c - '0');
   }
+  if (v > kMaxMarkupNumber) return false;
   *out = negative ? -v : v;
   return true;
 }

@@ -25,6 +25,9 @@ void AppendUtf16(char32_t cp, std::wstring* out) {
   out->push_back(static_cast<wchar_t>(0xDC00 + (cp & 0x3FF)));
 }
 
+
+}  // namespace
+
 void AppendUtf8(char32_t cp, std::string* out) {
   if (cp < 0x80) {
     out->push_back(static_cast<char>(cp));
@@ -42,8 +45,6 @@ void AppendUtf8(char32_t cp, std::string* out) {
     out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
   }
 }
-
-}  // namespace
 
 std::wstring Utf8ToWide(std::string_view bytes) {
   // Smallest code point each sequence length may carry; anything below is overlong.

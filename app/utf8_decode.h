@@ -13,5 +13,8 @@
 // point above U+10FFFF makes the whole result empty: a half-decoded tag would be a wrong tag.
 std::wstring Utf8ToWide(std::string_view bytes);
 
+// Appends the UTF-8 bytes of one code point (a lone surrogate is encoded as it stands).
+void AppendUtf8(char32_t cp, std::string* out);
+
 // Encodes UTF-16 as UTF-8. An unpaired surrogate becomes U+FFFD.
 std::string WideToUtf8(std::wstring_view text);

@@ -151,6 +151,20 @@ TEST_F(BoxLayoutTest, AutoLabelFollowsItsTextAfterRelayout) {
   EXPECT_EQ((Rect{60, 0, 300, 100}), Pos(L"rest"));
 }
 
+TEST_F(BoxLayoutTest, MultiLineEditOfFixedWidthIsAsHighAsItsTextWraps) {
+  // 100 wide with 10 of padding: 9 characters a line. A message box's content is laid out so.
+  Load(R"(<Window size="300,300"><VBox>
+            <RichEdit name="e" width="100" height="auto" padding="5,0,5,0" multiline="true"/>
+            <Control name="below" height="10"/></VBox></Window>)", 100);
+  EXPECT_EQ(20, Pos(L"e").bottom);  // an empty edit keeps one line
+  auto* edit = static_cast<Box*>(doc_.root.get())->FindByName(L"e");
+  edit->SetText(std::wstring(19, L'x') + L"\r\nyy");  // 3 lines, then 1
+  LayoutContext context{100, &measurer_};
+  LayoutRoot(*doc_.root, Rect{0, 0, 300, 300}, context);
+  EXPECT_EQ(80, Pos(L"e").bottom);
+  EXPECT_EQ(80, Pos(L"below").top);
+}
+
 TEST_F(BoxLayoutTest, OverfullBoxGivesStretchedChildrenNothing) {
   Load(R"(<Window size="50,10"><HBox><Control name="a" width="40"/><Control name="s"/>
           <Control name="b" width="40"/></HBox></Window>)", 100);

@@ -200,10 +200,21 @@ TEST_P(SkinnedWindowTest, HiddenPagesTakeNoSpaceAndShownPageFillsTheClient) {
 
 TEST_P(SkinnedWindowTest, KeepsItsSizeWhenAskedToMaximize) {
   SendMessageW(hwnd(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
-  SetWindowPos(hwnd(), nullptr, 0, 0, 1200, 900, SWP_NOMOVE | SWP_NOZORDER);
+  SendMessageW(hwnd(), WM_SYSCOMMAND, SC_SIZE, 0);
   RECT r;
   GetWindowRect(hwnd(), &r);
   EXPECT_EQ(S(600), r.right - r.left);
+  EXPECT_EQ(S(400), r.bottom - r.top);
+}
+
+TEST_P(SkinnedWindowTest, ItsOwnerMayGrowItButNotBelowTheLayout) {
+  // The installer grows its window for the customize bar, and shrinks it back.
+  SetWindowPos(hwnd(), nullptr, 0, 0, S(600), S(448), SWP_NOMOVE | SWP_NOZORDER);
+  RECT r;
+  GetWindowRect(hwnd(), &r);
+  EXPECT_EQ(S(448), r.bottom - r.top);
+  SetWindowPos(hwnd(), nullptr, 0, 0, S(600), S(300), SWP_NOMOVE | SWP_NOZORDER);
+  GetWindowRect(hwnd(), &r);
   EXPECT_EQ(S(400), r.bottom - r.top);
 }
 

@@ -1,5 +1,7 @@
 #include "toolkit/ui/core/rich_edit.h"
 
+#include <algorithm>
+
 #include "toolkit/ui/core/text_measurer.h"
 
 namespace ui {
@@ -46,6 +48,8 @@ std::wstring RichEdit::GetText() const { return peer_ ? peer_->GetPeerText() : t
 void RichEdit::SetText(const std::wstring& text) {
   text_ = text;
   if (peer_) peer_->SetPeerText(text);
+  // An edit that is as high as its text needs a new layout when the text changes.
+  if (multiLine_ && GetHeight().kind == Length::kAuto) RequestLayout();
 }
 
 void RichEdit::OnUserTextChange() {
@@ -55,9 +59,25 @@ void RichEdit::OnUserTextChange() {
 
 Size RichEdit::MeasureContent(const LayoutContext& context) const {
   if (!context.measurer) return Size{};
-  // One line of the font; a multi-line edit without a height gets the same, like a text box.
   Size line = context.measurer->MeasureText(L"", font_, context.scale);
-  return Size{0, line.height};
+  if (!multiLine_ || GetWidth().kind != Length::kFixed) return Size{0, line.height};
+  // A multi-line edit of fixed width is as high as its text wraps: each paragraph takes as
+  // many lines as its width needs (Chinese text wraps at any character, so the estimate
+  // holds for it; Latin text wrapped at words may need a little more).
+  const int width = ScaleValue(GetWidth().value, context.scale) -
+                    ScaleValue(GetPadding().Horizontal(), context.scale);
+  int lines = 0;
+  size_t start = 0;
+  while (start <= text_.size()) {
+    size_t end = text_.find(L'\n', start);
+    if (end == std::wstring::npos) end = text_.size();
+    std::wstring paragraph = text_.substr(start, end - start);
+    if (!paragraph.empty() && paragraph.back() == L'\r') paragraph.pop_back();
+    int paragraphWidth = context.measurer->MeasureText(paragraph, font_, context.scale).width;
+    lines += width > 0 ? std::max(1, (paragraphWidth + width - 1) / width) : 1;
+    start = end + 1;
+  }
+  return Size{0, lines * line.height};
 }
 
 }  // namespace ui

@@ -208,11 +208,11 @@ LRESULT WindowImplBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam
       return OnNcHitTest(lParam);
     case WM_GETMINMAXINFO:
       if (document_.root) {
-        // The size is the layout's: no resizing, and no maximising by snapping either.
+        // Never smaller than the layout. No upper bound: the window itself may grow (the
+        // customize bar does); the user cannot, as sizing and maximising are refused.
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-        POINT size{ScaleValue(document_.window.size.width, scale_),
-                   ScaleValue(document_.window.size.height, scale_)};
-        info->ptMinTrackSize = info->ptMaxTrackSize = info->ptMaxSize = size;
+        info->ptMinTrackSize = POINT{ScaleValue(document_.window.size.width, scale_),
+                                     ScaleValue(document_.window.size.height, scale_)};
         return 0;
       }
       break;

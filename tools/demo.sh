@@ -1,36 +1,31 @@
 #!/usr/bin/env bash
-# Builds the installer and runs it under Wine. With a display ($DISPLAY) it runs there until
-# you close it; without one it runs on a virtual display, takes a screenshot after a few
-# seconds into build/main/screenshots/, prints its path and ends the installer.
-# BRIGHTMERE_BUILD_DIR picks another build tree (default build/main).
+# The first thing to run: builds the installer for local servers, starts the package server
+# and the report collector on 127.0.0.1, builds and signs the demo setup package, and runs
+# the real installer under Wine.
+#   With a display ($DISPLAY): the installer appears there; use it, close it, and the demo
+#   prints the reports it sent.
+#   Without one: a virtual display is used and the demo installs by itself like a user,
+#   saving a screenshot of every page to build/main/screenshots/demo/, then prints the
+#   reports.
+# BRIGHTMERE_BUILD_DIR picks another build tree (default build/main); BRIGHTMERE_DEMO_DRIVE=1
+# drives the install by itself even with a display.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="${BRIGHTMERE_BUILD_DIR:-$top/build/main}"
 mkdir -p "$build"
 build=$(cd "$build" && pwd)
-installer="$build/app/brightmere-online-installer.exe"
 
 "$top/tools/setup.sh"
-cmake -S "$top" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-i686.cmake" >/dev/null
-cmake --build "$build" --target brightmere-online-installer
+cmake -S "$top" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-i686.cmake" \
+  -C "$top/cmake/loopback-hosts.cmake" >/dev/null
+cmake --build "$build" --target brightmere-online-installer brightmere_signed_demo_package \
+  trust_test_ca ui_probe url_recorder -- -j2
+display_name=$(sed -n 's/^BRIGHTMERE_DISPLAY_NAME:STRING=//p' "$build/CMakeCache.txt")
 
-if [ -n "${DISPLAY:-}" ]; then
-  echo "demo: running the installer on $DISPLAY"
-  exec "$top/tools/with-wine" "$build" "$top/tools/wine-run" "$build/wineprefix" "$installer"
+mode=drive
+if [ -n "${DISPLAY:-}" ] && [ "${BRIGHTMERE_DEMO_DRIVE:-0}" != 1 ]; then
+  mode=interactive
 fi
-
-shots="$build/screenshots"
-mkdir -p "$shots"
-shot="$shots/installer-$(date +%Y%m%d-%H%M%S).png"
-# Runs inside with-wine, which has started a virtual display.
-BRIGHTMERE_SHOT="$shot" BRIGHTMERE_INSTALLER="$installer" BRIGHTMERE_PREFIX="$build/wineprefix" \
-"$top/tools/with-wine" "$build" bash -c '
-  set -eu
-  "$0/tools/wine-run" "$BRIGHTMERE_PREFIX" "$BRIGHTMERE_INSTALLER" &
-  installer_pid=$!
-  sleep "${BRIGHTMERE_DEMO_WAIT:-6}"
-  import -window root -display "$DISPLAY" "$BRIGHTMERE_SHOT"
-  kill "$installer_pid" 2>/dev/null || true
-  wait "$installer_pid" 2>/dev/null || true
-' "$top"
-echo "demo: screenshot $shot"
+# with-wine starts a virtual display when there is none.
+exec "$top/tools/with-wine" "$build" python3 "$top/tools/demo_run.py" "$mode" \
+  --build "$build" --display-name "$display_name"

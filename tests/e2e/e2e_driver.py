@@ -1,0 +1,63 @@
+#!/usr/bin/env python3
+"""Runs one end-to-end scenario of the installer: the real executable under Wine, on the test
+display, driven through its accessibility tree and real clicks (tests/e2e/e2e_harness.py).
+
+  e2e_driver.py --source-dir S --work-dir W --prefix P --installer EXE --package PKG
+                --signing-root DER --trust-ca EXE --probe EXE --url-recorder EXE --display-name NAME SCENARIO
+
+Screenshots of every page go to W/screenshots/SCENARIO/. Exit code 0 when the scenario
+passed. Must run where DISPLAY and a warm wineserver are set up (tools/with-wine).
+"""
+import argparse
+import os
+import sys
+import traceback
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import e2e_harness as h  # noqa: E402
+import e2e_scenarios  # noqa: E402
+
+
+def parse(argv):
+    p = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    for name in ("source-dir", "work-dir", "prefix", "installer", "package", "signing-root", "trust-ca",
+                 "probe", "url-recorder", "display-name"):
+        p.add_argument("--" + name, required=True)
+    p.add_argument("scenario", choices=sorted(e2e_scenarios.SCENARIOS))
+    return p.parse_args(argv)
+
+
+def main(argv):
+    options = parse(argv)
+    os.makedirs(options.work_dir, exist_ok=True)
+    env = h.Harness(options, os.path.join(options.work_dir, "screenshots", options.scenario))
+    if not os.environ.get("DISPLAY"):
+        print("e2e: no DISPLAY; run through tools/with-wine", file=sys.stderr)
+        return 1
+    env.start_servers()
+    try:
+        env.set_scale(96)
+        env.clean_install_state()
+        e2e_scenarios.SCENARIOS[options.scenario](env)
+        print("e2e %s: passed; screenshots in %s" % (options.scenario, env.shot_dir))
+        return 0
+    except h.Failure as failure:
+        print("e2e %s: FAILED: %s" % (options.scenario, failure), file=sys.stderr)
+        env.screenshot("zz-failure")
+        return 1
+    except Exception:
+        traceback.print_exc()
+        env.screenshot("zz-failure")
+        return 1
+    finally:
+        for run in env.runs:
+            run.kill()
+        env.kill_setups()
+        env.close_app_windows()
+        env.set_scale(96)
+        env.clean_install_state()
+        env.stop_servers()
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))

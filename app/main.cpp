@@ -5,9 +5,13 @@
 #include "app/dll_hardening.h"
 #include "app/main_thread.h"
 #include "app/startup/installer_startup.h"
+#include "app/startup/startup_trace.h"
+#include "toolkit/ui/win/paint_trace.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previousInstance, LPWSTR commandLine,
                     int showMode) {
+  BeginStartupTrace();
+  ui::SetPaintObserver([](HWND, const RECT& painted) { TracePaintDone(painted); });
   // Before anything can load a library: the installer's folder is not trusted.
   HardenDllSearchPath();
   CommandLineArgs::Instance().Parse(commandLine ? commandLine : L"");

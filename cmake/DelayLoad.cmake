@@ -11,6 +11,7 @@
 # resolves to the delay thunks. Only libraries that are NOT KnownDLLs belong here.
 find_program(BRIGHTMERE_NM NAMES i686-w64-mingw32-nm REQUIRED)
 find_program(BRIGHTMERE_DLLTOOL NAMES i686-w64-mingw32-dlltool REQUIRED)
+find_program(BRIGHTMERE_AR NAMES i686-w64-mingw32-ar REQUIRED)
 
 function(brightmere_delay_load target)
   set(script "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/make_delay_lib.cmake")
@@ -20,7 +21,7 @@ function(brightmere_delay_load target)
     find_library(BRIGHTMERE_IMPORT_${lib} NAMES ${lib} REQUIRED NO_CMAKE_ENVIRONMENT_PATH)
     set(out "${dir}/lib${lib}.a")
     add_custom_command(OUTPUT "${out}"
-      COMMAND ${CMAKE_COMMAND} -DNM=${BRIGHTMERE_NM} -DDLLTOOL=${BRIGHTMERE_DLLTOOL}
+      COMMAND ${CMAKE_COMMAND} -DNM=${BRIGHTMERE_NM} -DDLLTOOL=${BRIGHTMERE_DLLTOOL} -DAR=${BRIGHTMERE_AR}
               -DIMPORT_LIB=${BRIGHTMERE_IMPORT_${lib}} -DDLL=${lib}.dll -DOUT=${out}
               -P "${script}"
       DEPENDS "${script}" "${BRIGHTMERE_IMPORT_${lib}}"

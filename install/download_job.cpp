@@ -3,8 +3,6 @@
 #include <objbase.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 #include "build_settings.h"
 #include "install/bind_status_callback.h"
@@ -36,8 +34,7 @@ class ScopedCom {
 
 long RunAttempt(const std::wstring& url, const std::wstring& path,
                 std::chrono::milliseconds stallLimit, CBSCallbackImpl* callback) {
-  std::error_code ignored;
-  std::filesystem::remove(std::filesystem::path(path), ignored);
+  DeleteFileW(path.c_str());  // no std::filesystem: see PackageFileSize
   DeleteUrlCacheEntryFor(url);
   callback->BeginAttempt();
   StallWatchdog watchdog(

@@ -1,9 +1,9 @@
 #include "install/package_check.h"
 
+#include <windows.h>
+
 #include <cstdio>
-#include <filesystem>
 #include <memory>
-#include <system_error>
 
 namespace {
 
@@ -14,13 +14,14 @@ using ScopedFile = std::unique_ptr<FILE, FileCloser>;
 
 }  // namespace
 
+// Win32 rather than std::filesystem: the latter pulls the C++ file streams and code
+// conversions (over 150 KiB) into the installer.
 int64_t PackageFileSize(const std::wstring& path) {
-  std::error_code error;
-  std::filesystem::path file(path);
-  if (!std::filesystem::is_regular_file(file, error))
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)))
     return -1;
-  auto size = std::filesystem::file_size(file, error);
-  return error ? -1 : static_cast<int64_t>(size);
+  return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 bool IsPackageValid(const std::wstring& path) {

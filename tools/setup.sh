@@ -13,7 +13,7 @@ packages=(
   wine wine32:i386 wine64
   xvfb xdotool imagemagick x11-utils fonts-wqy-microhei
   nsis osslsigncode
-  cmake ninja-build dpkg-dev python3 python3-pil openssl
+  cmake ninja-build dpkg-dev python3 python3-pil openssl curl
   clang libclang-rt-14-dev libpugixml-dev zlib1g-dev
 )
 

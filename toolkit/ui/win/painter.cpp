@@ -19,7 +19,7 @@ Gdiplus::Rect ToGdiplus(const Rect& r) {
 }
 
 void DrawPiece(Gdiplus::Graphics& g, Gdiplus::Bitmap* bitmap, const Rect& dst, const Rect& src,
-               Gdiplus::ImageAttributes* attributes) {
+               Gdiplus::ImageAttributes* attributes, bool faded) {
   if (dst.IsEmpty() || src.IsEmpty()) return;
   // A stretched piece samples between source pixel centres only: a filter reaching past the
   // piece's edge would blend in transparency and leave a seam between slices.
@@ -36,7 +36,11 @@ void DrawPiece(Gdiplus::Graphics& g, Gdiplus::Bitmap* bitmap, const Rect& dst, c
   Gdiplus::RectF target(static_cast<Gdiplus::REAL>(dst.left), static_cast<Gdiplus::REAL>(dst.top),
                         static_cast<Gdiplus::REAL>(dst.Width()),
                         static_cast<Gdiplus::REAL>(dst.Height()));
-  g.DrawImage(bitmap, target, x, y, w, h, Gdiplus::UnitPixel, attributes);
+  // Any image attributes send GDI+ down its per-pixel path (Wine's always): a piece drawn at
+  // its own size samples no edge and needs none unless it fades.
+  bool sameSize = dst.Width() == src.Width() && dst.Height() == src.Height();
+  g.DrawImage(bitmap, target, x, y, w, h, Gdiplus::UnitPixel,
+              sameSize && !faded ? nullptr : attributes);
 }
 
 // Background first, then what the type adds, then the text.
@@ -180,7 +184,7 @@ void DrawImage(Gdiplus::Graphics& g, const ImageSpec& image, const Rect& rect,
     attributes.SetColorMatrix(&matrix);
   }
   if (image.corner.IsEmpty()) {
-    DrawPiece(g, bitmap, dst, src, &attributes);
+    DrawPiece(g, bitmap, dst, src, &attributes, image.fade < 255);
     return;
   }
   // Nine slices: corners keep their size, edges stretch one way, the middle both ways.
@@ -198,7 +202,7 @@ void DrawImage(Gdiplus::Graphics& g, const ImageSpec& image, const Rect& rect,
       Rect piece{dx[col] - (col > 0 && dx[col] > dx[0] ? 1 : 0),
                  dy[row] - (row > 0 && dy[row] > dy[0] ? 1 : 0), dx[col + 1], dy[row + 1]};
       DrawPiece(g, bitmap, piece, Rect{sx[col], sy[row], sx[col + 1], sy[row + 1]},
-                &attributes);
+                &attributes, image.fade < 255);
     }
   }
 }

@@ -44,6 +44,9 @@ bool SubkeyMatches(HKEY uninstall, const wchar_t* subkeyName, REGSAM access,
                        reinterpret_cast<BYTE*>(value), &bytes) != ERROR_SUCCESS) {
     return false;
   }
+  // Numbers and binary data are no name, whatever their bytes spell.
+  if (type != REG_SZ && type != REG_EXPAND_SZ)
+    return false;
   // A value stored without its terminator fills the buffer to the end.
   std::wstring text(value, wcsnlen(value, bytes / sizeof(wchar_t)));
   OutputDebugStringW(text.c_str());

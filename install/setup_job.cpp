@@ -1,16 +1,27 @@
 #include "install/setup_job.h"
 
+#include <windows.h>
+
 #include <chrono>
 
 #include "app/process_utils.h"
 #include "install/package_lock.h"
 #include "install/package_trust.h"
+#include "install/running_app_check.h"
 
 namespace {
 
 int64_t NowMilliseconds() {
   using namespace std::chrono;
   return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
+// A setup that cannot write into the folder (a path under a file, a drive that isn't there)
+// may still end with 0, having skipped every file; without the program nothing is installed.
+bool ProgramIsInPlace(const std::wstring& installDir) {
+  const std::wstring program = installDir + L"\\" + kAppExeName;
+  const DWORD attributes = GetFileAttributesW(program.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 }  // namespace
@@ -36,6 +47,8 @@ int RunSetupJob(const std::wstring& packagePath, const std::wstring& installDir,
   int failedRuns = 0;
   while (true) {
     installExitCode = RunHiddenAndWait(L"", command);
+    if (installExitCode == 0 && !ProgramIsInPlace(installDir))
+      installExitCode = ERROR_FILE_NOT_FOUND;
     if (installExitCode == 0)
       break;
     if (++failedRuns >= kSetupRuns)

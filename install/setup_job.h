@@ -30,7 +30,8 @@ std::wstring BuildSetupCommandLine(const std::wstring& packagePath,
                                    const std::wstring& installDir);
 
 // Runs the setup hidden until it exits with 0 or has failed three times. Returns the last
-// exit code (or the system error of a failed start, or -10002). The package is held open
+// exit code (or the system error of a failed start, or -10002). A run that ends with 0 but
+// leaves no brightmere.exe in installDir failed with ERROR_FILE_NOT_FOUND. The package is held open
 // against writers from before its signature check until the last run has ended, so the
 // file that runs is the file that was checked; with a non-empty expectedSigner a package
 // that fails the check does not run at all, and its code is returned.

@@ -22,10 +22,25 @@ constexpr DWORD kMainWindowStyle = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_
 // for the life of the process. Handed to the toolkit when it starts.
 std::unique_ptr<ui::ZipArchive> openSkin;
 
+// The toolkit's and the archive's errors are UTF-8 and may quote names from a damaged
+// archive: undecodable bytes become U+FFFD rather than garbling or cutting the message.
+std::wstring ReasonText(const std::string& reason) {
+  const int length = static_cast<int>(reason.size());
+  const int chars = MultiByteToWideChar(CP_UTF8, 0, reason.data(), length, nullptr, 0);
+  std::wstring text(static_cast<size_t>(chars > 0 ? chars : 0), L'\0');
+  if (chars > 0)
+    MultiByteToWideChar(CP_UTF8, 0, reason.data(), length, &text[0], chars);
+  for (wchar_t& c : text) {
+    if (c == L'\0')
+      c = L'\uFFFD';
+  }
+  return text;
+}
+
 [[noreturn]] void FailWithoutSkin(const std::string& reason) {
   std::wstring text = std::wstring(build::kDisplayName) +
                       L" 安装程序已损坏，无法显示安装界面。请重新下载安装程序。\n\n(" +
-                      std::wstring(reason.begin(), reason.end()) + L")";
+                      ReasonText(reason) + L")";
   std::wstring caption = std::wstring(build::kDisplayName) + L"安装提示";
   MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
   ExitProcess(kNoSkinExitCode);

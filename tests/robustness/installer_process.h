@@ -1,0 +1,42 @@
+// Test support: an installer build started as a real child process, and the windows it shows,
+// found by their exact captions. Test thread only.
+//
+//   InstallerProcess installer;
+//   ASSERT_TRUE(installer.Start(VariantPath("robust_installer_no_theme"), L""));
+//   HWND box = installer.WaitForWindow(L"...安装提示", 20000);
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// The installer variant `name` built next to this test's build folder, as a Windows path.
+std::wstring VariantPath(const char* name);
+// The real installer.
+std::wstring InstallerPath();
+
+class InstallerProcess {
+ public:
+  InstallerProcess() = default;
+  InstallerProcess(const InstallerProcess&) = delete;
+  InstallerProcess& operator=(const InstallerProcess&) = delete;
+  ~InstallerProcess();  // terminates an installer that still runs
+
+  bool Start(const std::wstring& exe, const std::wstring& arguments);
+  // A visible top-level window of this process with exactly `caption`; nullptr when the
+  // process ends first or the time is up. Another process sends no event to wait on, so this
+  // looks every 20 ms.
+  HWND WaitForWindow(const std::wstring& caption, DWORD timeoutMs);
+  // False on time-out.
+  bool WaitForExit(DWORD timeoutMs, DWORD* exitCode);
+
+ private:
+  PROCESS_INFORMATION info_ = {};
+};
+
+std::wstring WindowText(HWND window);
+// The text of a standard message box (its static control).
+std::wstring MessageBoxText(HWND box);
+// Texts of the window's child edit controls, in z-order.
+std::vector<std::wstring> EditTexts(HWND window);

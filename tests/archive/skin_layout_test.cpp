@@ -210,8 +210,11 @@ TEST_F(SkinLayoutTest, EveryNamedResourceExists) {
   const auto classes = Classes();
   std::set<std::string> colours;
   for (pugi::xml_node c : global_.child("Global").children("TextColor")) colours.insert(c.attribute("name").value());
-  const int fontCount = static_cast<int>(std::distance(global_.child("Global").children("Font").begin(),
-                                                       global_.child("Global").children("Font").end()));
+  int fontCount = 0;
+  for (pugi::xml_node font : global_.child("Global").children("Font")) {
+    (void)font;
+    ++fontCount;
+  }
   const std::pair<const pugi::xml_document*, const char*> layouts[] = {
       {&basic_, "basic/"}, {&msgbox_, "msgbox/"}, {&shadow_, "shadow/"}};
   int images = 0;

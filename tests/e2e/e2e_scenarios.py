@@ -400,6 +400,21 @@ def choose_folder(env, run):
     return r"C:\Program Files"
 
 
+def alt_f4_ends_at_once(env):
+    """Alt+F4 is the system's close: the process ends at once with exit code 0, with no
+    survey, no dialog and no report beyond the start report."""
+    run = env.launch()
+    welcome(env, run)
+    expect_reports(env, [START])
+    run.focus()
+    run.key("alt+F4")
+    code = run.wait_exit(20)
+    expect(code == 0, "the installer ended with exit code %s" % code)
+    # Nothing may follow: give a report that was wrongly sent time to arrive.
+    time.sleep(2)
+    expect(len(env.reports()) == 1, "reports after Alt+F4: %s" % brief(env.reports()))
+
+
 SCENARIOS = {
     "successful_install": successful_install,
     "failed_download_then_reinstall": failed_download_then_reinstall,
@@ -411,4 +426,5 @@ SCENARIOS = {
     "install_at_125_percent": install_at_125_percent,
     "install_at_150_percent": install_at_150_percent,
     "customize_bar_at_150_percent": customize_bar_at_150_percent,
+    "alt_f4_ends_at_once": alt_f4_ends_at_once,
 }

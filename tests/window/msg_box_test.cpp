@@ -1,0 +1,138 @@
+#include "window/msg_box.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/thread_ids.h"
+#include "tests/toolkit/skin_fixture.h"
+#include "toolkit/base/framework_thread.h"
+#include "toolkit/base/thread_directory.h"
+#include "toolkit/ui/ui.h"
+
+namespace {
+
+// The UI thread as the installer has it: a UI loop registered as kUiThreadId, which is where
+// the box posts its answer.
+class UiThread : public base::FrameworkThread {
+ public:
+  explicit UiThread(std::function<void()> start)
+      : base::FrameworkThread(L"MainThread"), start_(std::move(start)) {}
+  ~UiThread() override { Stop(); }
+
+ protected:
+  void OnThreadStart() override {
+    base::ThreadDirectory::Enroll(kUiThreadId);
+    start_();
+  }
+  void OnThreadStop() override { base::ThreadDirectory::Withdraw(); }
+
+ private:
+  std::function<void()> start_;
+};
+
+struct Outcome {
+  bool shown = false;
+  bool yesVisible = false;
+  bool noVisible = false;
+  std::wstring focused;
+  bool ownerDisabled = false;
+  bool answered = false;
+  MsgBoxRet answer = kMsgBoxYes;
+  bool ownerEnabledAtAnswer = false;
+};
+
+ui::WindowImplBase* FindMsgBox() {
+  HWND hwnd = FindWindowW(L"MsgBox", nullptr);
+  if (!hwnd)
+    return nullptr;
+  auto* window = reinterpret_cast<ui::Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  return dynamic_cast<ui::WindowImplBase*>(window);
+}
+
+class MsgBoxTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!ui::GlobalManager::IsStarted()) {
+      std::string error;
+      ASSERT_TRUE(ui::StartToolkitOnSkin(100, &error)) << error;
+    }
+  }
+
+  // Shows a box owned by a plain window, reads what it shows once it is up, clicks the
+  // control named `press`, and returns when the answer has arrived (or after 10 s).
+  Outcome Run(const std::wstring& yesText, const std::wstring& noText, const wchar_t* press) {
+    Outcome outcome;
+    std::unique_ptr<ui::TestWindow> owner;
+    UiThread ui([&] {
+      owner = std::make_unique<ui::TestWindow>(L"basic", L"basic.xml");
+      owner->Create(nullptr, L"owner", WS_POPUP, 0);
+      owner->ShowWindow();
+      HWND ownerHwnd = owner->GetHWND();
+      ShowMsgBox(
+          ownerHwnd, L"应用程序正在运行，是否强制关闭？",
+          [&outcome, ownerHwnd](MsgBoxRet ret) {
+            outcome.answered = true;
+            outcome.answer = ret;
+            outcome.ownerEnabledAtAnswer = IsWindowEnabled(ownerHwnd) != FALSE;
+            PostQuitMessage(0);
+          },
+          L"提示", yesText, noText);
+      base::PostDelayedToThread(kUiThreadId, [&outcome, ownerHwnd, press] {
+        ui::WindowImplBase* box = FindMsgBox();
+        if (!box)
+          return;
+        outcome.shown = true;
+        outcome.yesVisible = box->FindControl<ui::Button>(L"btn_yes")->IsVisible();
+        outcome.noVisible = box->FindControl<ui::Button>(L"btn_no")->IsVisible();
+        ui::Control* focus = box->GetFocusControl();
+        outcome.focused = focus ? focus->GetName() : L"";
+        outcome.ownerDisabled = !IsWindowEnabled(ownerHwnd);
+        box->ClickControl(box->FindControl(press));
+      }, base::TimeDelta::FromMilliseconds(300));
+      base::PostDelayedToThread(kUiThreadId, [] { PostQuitMessage(0); },
+                                base::TimeDelta::FromSeconds(10));
+    });
+    ui.RunOnCurrentThreadWithLoop(base::MessageLoopType::kUi);
+    owner.reset();
+    return outcome;
+  }
+};
+
+TEST_F(MsgBoxTest, EmptyNoTextShowsOnlyYesWithTheFocus) {
+  Outcome outcome = Run(L"重试", L"", L"btn_yes");
+  ASSERT_TRUE(outcome.shown);
+  EXPECT_TRUE(outcome.yesVisible);
+  EXPECT_FALSE(outcome.noVisible);
+  EXPECT_EQ(outcome.focused, L"btn_yes");
+  EXPECT_TRUE(outcome.ownerDisabled);
+  ASSERT_TRUE(outcome.answered);
+  EXPECT_EQ(outcome.answer, kMsgBoxYes);
+  EXPECT_TRUE(outcome.ownerEnabledAtAnswer);
+}
+
+TEST_F(MsgBoxTest, EmptyYesTextShowsOnlyNoWithTheFocus) {
+  Outcome outcome = Run(L"", L"强制关闭", L"btn_no");
+  ASSERT_TRUE(outcome.shown);
+  EXPECT_FALSE(outcome.yesVisible);
+  EXPECT_TRUE(outcome.noVisible);
+  EXPECT_EQ(outcome.focused, L"btn_no");
+  ASSERT_TRUE(outcome.answered);
+  EXPECT_EQ(outcome.answer, kMsgBoxNo);
+}
+
+TEST_F(MsgBoxTest, BothButtonsFocusYesAndTheCloseButtonAnswersNo) {
+  Outcome outcome = Run(L"退出安装", L"下载完整安装包", L"closebtn");
+  ASSERT_TRUE(outcome.shown);
+  EXPECT_TRUE(outcome.yesVisible);
+  EXPECT_TRUE(outcome.noVisible);
+  EXPECT_EQ(outcome.focused, L"btn_yes");
+  ASSERT_TRUE(outcome.answered);
+  EXPECT_EQ(outcome.answer, kMsgBoxNo);
+  EXPECT_TRUE(outcome.ownerEnabledAtAnswer);
+}
+
+}  // namespace

@@ -16,34 +16,34 @@ TEST(ValuesTest, JoinPathDropsParentSegmentsAboveTheRoot) {
 }
 
 TEST(ValuesTest, ImageDescriptorReadsEveryField) {
-  ImageSpec spec;
+  ImageSpec imageSpec;
   std::string error;
   ASSERT_TRUE(ParseImageSpec("file='btn.png' corner='8,8,8,8' source='0,0,16,16' "
                              "dest='4,4,16,16' fade='80'",
-                             &spec, &error))
+                             &imageSpec, &error))
       << error;
-  EXPECT_EQ("btn.png", spec.file);
-  EXPECT_EQ((Insets{8, 8, 8, 8}), spec.corner);
-  EXPECT_EQ((Rect{0, 0, 16, 16}), spec.source);
-  EXPECT_EQ((Rect{4, 4, 16, 16}), spec.dest);
-  EXPECT_EQ(80, spec.fade);
+  EXPECT_EQ("btn.png", imageSpec.file);
+  EXPECT_EQ((Insets{8, 8, 8, 8}), imageSpec.corner);
+  EXPECT_EQ((Rect{0, 0, 16, 16}), imageSpec.source);
+  EXPECT_EQ((Rect{4, 4, 16, 16}), imageSpec.dest);
+  EXPECT_EQ(80, imageSpec.fade);
 }
 
 TEST(ValuesTest, PlainImagePathIsTheFile) {
-  ImageSpec spec;
+  ImageSpec imageSpec;
   std::string error;
-  ASSERT_TRUE(ParseImageSpec("bkg_top.png", &spec, &error));
-  EXPECT_EQ("bkg_top.png", spec.file);
-  EXPECT_EQ(255, spec.fade);
+  ASSERT_TRUE(ParseImageSpec("bkg_top.png", &imageSpec, &error));
+  EXPECT_EQ("bkg_top.png", imageSpec.file);
+  EXPECT_EQ(255, imageSpec.fade);
 }
 
 TEST(ValuesTest, ImageDescriptorRejectsUnknownFieldAndBadFade) {
-  ImageSpec spec;
+  ImageSpec imageSpec;
   std::string error;
-  EXPECT_FALSE(ParseImageSpec("file='a.png' colour='1'", &spec, &error));
+  EXPECT_FALSE(ParseImageSpec("file='a.png' colour='1'", &imageSpec, &error));
   EXPECT_NE(std::string::npos, error.find("colour"));
-  EXPECT_FALSE(ParseImageSpec("file='a.png' fade='300'", &spec, &error));
-  EXPECT_FALSE(ParseImageSpec("file='a.png", &spec, &error));
+  EXPECT_FALSE(ParseImageSpec("file='a.png' fade='300'", &imageSpec, &error));
+  EXPECT_FALSE(ParseImageSpec("file='a.png", &imageSpec, &error));
 }
 
 TEST(ValuesTest, LengthAcceptsNumberAutoAndStretchOnly) {

@@ -17,10 +17,10 @@ bool MarkupContext::ResolveColor(std::string_view text, Color* out, std::string*
 
 bool MarkupContext::ResolveImage(std::string_view text, ImageSpec* out,
                                  std::string* error) const {
-  ImageSpec spec;
-  if (!ParseImageSpec(text, &spec, error)) return false;
-  spec.file = JoinPath(imageFolder_, spec.file);
-  *out = spec;
+  ImageSpec imageSpec;
+  if (!ParseImageSpec(text, &imageSpec, error)) return false;
+  imageSpec.file = JoinPath(imageFolder_, imageSpec.file);
+  *out = imageSpec;
   return true;
 }
 

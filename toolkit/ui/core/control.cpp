@@ -153,12 +153,12 @@ void Control::SetBkImage(const ImageSpec& image) {
 void Control::SetBkImage(const std::string& file) {
   // Keeps the folder of the image the markup named, so a window can swap "icon_down.png"
   // for "icon_up.png" by file name alone.
-  ImageSpec spec;
+  ImageSpec imageSpec;
   if (file.find_first_of("/\\") == std::string::npos && !bkimage_.file.empty())
-    spec.file = JoinPath(FolderOf(bkimage_.file), file);
+    imageSpec.file = JoinPath(FolderOf(bkimage_.file), file);
   else
-    spec.file = file;
-  SetBkImage(spec);
+    imageSpec.file = file;
+  SetBkImage(imageSpec);
 }
 
 Size Control::MeasureContent(const LayoutContext&) const { return Size{}; }

@@ -28,18 +28,18 @@ class Reader {
     return false;
   }
 
-  bool ReadWindow(const pugi::xml_node& node, WindowSpec* spec) {
+  bool ReadWindow(const pugi::xml_node& node, WindowSpec* windowSpec) {
     for (const pugi::xml_attribute& a : node.attributes()) {
       std::string_view name = a.name();
       std::string_view value = a.value();
       bool ok;
-      if (name == "size") ok = ParseSize(value, &spec->size);
-      else if (name == "caption") ok = ParseRect(value, &spec->caption);
-      else if (name == "shadowattached") ok = ParseBool(value, &spec->shadowAttached);
-      else if (name == "roundcorner") ok = ParseSize(value, &spec->roundCorner);
-      else if (name == "mininfo") ok = ParseSize(value, &spec->minInfo);
-      else if (name == "maxinfo") ok = ParseSize(value, &spec->maxInfo);
-      else if (name == "escapebutton") ok = !(spec->escapeButton = Utf8ToWide(value)).empty();
+      if (name == "size") ok = ParseSize(value, &windowSpec->size);
+      else if (name == "caption") ok = ParseRect(value, &windowSpec->caption);
+      else if (name == "shadowattached") ok = ParseBool(value, &windowSpec->shadowAttached);
+      else if (name == "roundcorner") ok = ParseSize(value, &windowSpec->roundCorner);
+      else if (name == "mininfo") ok = ParseSize(value, &windowSpec->minInfo);
+      else if (name == "maxinfo") ok = ParseSize(value, &windowSpec->maxInfo);
+      else if (name == "escapebutton") ok = !(windowSpec->escapeButton = Utf8ToWide(value)).empty();
       else return Fail(node, "unknown Window attribute '" + std::string(name) + "'");
       if (!ok)
         return Fail(node, "bad value " + std::string(name) + "=\"" + std::string(value) + "\"");

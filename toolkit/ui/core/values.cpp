@@ -137,15 +137,15 @@ bool ParseVAlign(std::string_view text, VAlign* out) {
 }
 
 bool ParseImageSpec(std::string_view text, ImageSpec* out, std::string* error) {
-  ImageSpec spec;
+  ImageSpec imageSpec;
   text = Trim(text);
   if (text.find('=') == std::string_view::npos) {
     if (text.empty()) {
       *error = "empty image";
       return false;
     }
-    spec.file = std::string(text);
-    *out = spec;
+    imageSpec.file = std::string(text);
+    *out = imageSpec;
     return true;
   }
   while (!text.empty()) {
@@ -162,11 +162,11 @@ bool ParseImageSpec(std::string_view text, ImageSpec* out, std::string* error) {
     }
     std::string_view value = text.substr(eq + 2, end - eq - 2);
     bool ok = true;
-    if (key == "file") spec.file = std::string(value);
-    else if (key == "corner") ok = ParseInsets(value, &spec.corner);
-    else if (key == "source") ok = ParseRect(value, &spec.source);
-    else if (key == "dest") ok = ParseRect(value, &spec.dest);
-    else if (key == "fade") ok = ParseInt(value, &spec.fade) && spec.fade >= 0 && spec.fade <= 255;
+    if (key == "file") imageSpec.file = std::string(value);
+    else if (key == "corner") ok = ParseInsets(value, &imageSpec.corner);
+    else if (key == "source") ok = ParseRect(value, &imageSpec.source);
+    else if (key == "dest") ok = ParseRect(value, &imageSpec.dest);
+    else if (key == "fade") ok = ParseInt(value, &imageSpec.fade) && imageSpec.fade >= 0 && imageSpec.fade <= 255;
     else {
       *error = "unknown image field '" + std::string(key) + "'";
       return false;
@@ -177,11 +177,11 @@ bool ParseImageSpec(std::string_view text, ImageSpec* out, std::string* error) {
     }
     text = Trim(text.substr(end + 1));
   }
-  if (spec.file.empty()) {
+  if (imageSpec.file.empty()) {
     *error = "image descriptor without file";
     return false;
   }
-  *out = spec;
+  *out = imageSpec;
   return true;
 }
 

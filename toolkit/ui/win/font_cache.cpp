@@ -90,25 +90,25 @@ FontCache::~FontCache() {
 }
 
 FontSpec FontCache::SpecFor(int index) const {
-  const FontSpec* spec = globals_ ? globals_->FindFont(index) : nullptr;
-  if (!spec && globals_) spec = globals_->FindFont(0);
-  if (spec) return *spec;
+  const FontSpec* fontSpec = globals_ ? globals_->FindFont(index) : nullptr;
+  if (!fontSpec && globals_) fontSpec = globals_->FindFont(0);
+  if (fontSpec) return *fontSpec;
   FontSpec fallback;
   fallback.face = L"system";
   return fallback;
 }
 
-std::wstring FontCache::FaceFor(const FontSpec& spec, bool needCjk) {
-  if (spec.face == L"system") return systemFace_;
-  auto it = cjkFaces_.find(spec.face);
+std::wstring FontCache::FaceFor(const FontSpec& fontSpec, bool needCjk) {
+  if (fontSpec.face == L"system") return systemFace_;
+  auto it = cjkFaces_.find(fontSpec.face);
   if (it == cjkFaces_.end()) {
-    bool installed = IsInstalled(spec.face);
-    bool cjk = installed && EnumerateChinese(spec.face, nullptr);
-    it = cjkFaces_.emplace(spec.face, cjk).first;
+    bool installed = IsInstalled(fontSpec.face);
+    bool cjk = installed && EnumerateChinese(fontSpec.face, nullptr);
+    it = cjkFaces_.emplace(fontSpec.face, cjk).first;
     if (!installed) return systemFace_;
   }
   if (needCjk && !it->second) return systemFace_;
-  return IsInstalled(spec.face) ? spec.face : systemFace_;
+  return IsInstalled(fontSpec.face) ? fontSpec.face : systemFace_;
 }
 
 Gdiplus::Font* FontCache::GetFont(int index, int scale, const std::wstring& text) {
@@ -116,18 +116,18 @@ Gdiplus::Font* FontCache::GetFont(int index, int scale, const std::wstring& text
   auto key = std::make_tuple(index, scale, cjk);
   auto it = fonts_.find(key);
   if (it != fonts_.end()) return it->second.get();
-  FontSpec spec = SpecFor(index);
+  FontSpec fontSpec = SpecFor(index);
   int style = Gdiplus::FontStyleRegular;
-  if (spec.bold) style |= Gdiplus::FontStyleBold;
-  if (spec.italic) style |= Gdiplus::FontStyleItalic;
-  if (spec.underline) style |= Gdiplus::FontStyleUnderline;
-  std::wstring face = FaceFor(spec, cjk);
+  if (fontSpec.bold) style |= Gdiplus::FontStyleBold;
+  if (fontSpec.italic) style |= Gdiplus::FontStyleItalic;
+  if (fontSpec.underline) style |= Gdiplus::FontStyleUnderline;
+  std::wstring face = FaceFor(fontSpec, cjk);
   auto font = std::make_unique<Gdiplus::Font>(face.c_str(),
-                                              static_cast<Gdiplus::REAL>(ScaleValue(spec.size, scale)),
+                                              static_cast<Gdiplus::REAL>(ScaleValue(fontSpec.size, scale)),
                                               style, Gdiplus::UnitPixel);
   if (font->GetLastStatus() != Gdiplus::Ok)
     font = std::make_unique<Gdiplus::Font>(systemFace_.c_str(),
-                                           static_cast<Gdiplus::REAL>(ScaleValue(spec.size, scale)),
+                                           static_cast<Gdiplus::REAL>(ScaleValue(fontSpec.size, scale)),
                                            style, Gdiplus::UnitPixel);
   Gdiplus::Font* raw = font.get();
   fonts_[key] = std::move(font);
@@ -138,11 +138,11 @@ HFONT FontCache::GetHFont(int index, int scale) {
   auto key = std::make_pair(index, scale);
   auto it = hfonts_.find(key);
   if (it != hfonts_.end()) return it->second;
-  FontSpec spec = SpecFor(index);
+  FontSpec fontSpec = SpecFor(index);
   // Edits hold whatever the user types or pastes: always a face that shows Chinese.
-  std::wstring face = FaceFor(spec, true);
-  HFONT font = CreateFontW(-ScaleValue(spec.size, scale), 0, 0, 0,
-                           spec.bold ? FW_BOLD : FW_NORMAL, spec.italic, spec.underline, FALSE,
+  std::wstring face = FaceFor(fontSpec, true);
+  HFONT font = CreateFontW(-ScaleValue(fontSpec.size, scale), 0, 0, 0,
+                           fontSpec.bold ? FW_BOLD : FW_NORMAL, fontSpec.italic, fontSpec.underline, FALSE,
                            DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                            CLEARTYPE_QUALITY, DEFAULT_PITCH, face.c_str());
   hfonts_[key] = font;

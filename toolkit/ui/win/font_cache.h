@@ -38,8 +38,8 @@ class FontCache : public TextMeasurer {
 
  private:
   FontSpec SpecFor(int index) const;
-  // The face to use for `spec`, and whether it shows CJK text.
-  std::wstring FaceFor(const FontSpec& spec, bool needCjk);
+  // The face to use for `fontSpec`, and whether it shows CJK text.
+  std::wstring FaceFor(const FontSpec& fontSpec, bool needCjk);
 
   const GlobalResources* globals_;
   std::wstring systemFace_;

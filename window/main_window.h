@@ -58,7 +58,8 @@ class CMainWindow : public ui::WindowImplBase {
   void OpenOfflinePackagePage();
   void ShowInstalledPage();
   void ShowFailedPage(const std::wstring& message, int code, const std::wstring& suffix);
-  void ShowMainHeader();  // bkimage2 (256 high) instead of the survey's bkimage1
+  // The page, close button and header image of a state (installer_state.h).
+  void ShowPageFor(InstallerState pageState);
   void LaunchAndClose();
   // Closes the window once the reports handed off so far have gone out (a few seconds at
   // most): those are the reports that say why a user left.

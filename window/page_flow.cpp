@@ -104,20 +104,20 @@ void CMainWindow::OnCloseButton() {
   }
 }
 
-void CMainWindow::ShowMainHeader() {
-  SetShown(FindControl<ui::Box>(L"bkimage1"), false);
-  SetShown(FindControl<ui::Box>(L"bkimage2"), true);
+void CMainWindow::ShowPageFor(InstallerState pageState) {
+  const PageView view = ViewForState(pageState);
+  SetShown(FindControl<ui::Box>(L"bkimage1"), view.surveyHeader);
+  SetShown(FindControl<ui::Box>(L"bkimage2"), !view.surveyHeader);
+  for (ui::VBox* page : {welcompage, installpage, installedpage, installfaildpage, ExitStartpage})
+    SetShown(page, page && page->GetName() == view.page);
+  SetShown(btn_exit, view.exitButton);
 }
 
 void CMainWindow::StartInstall() {
-  ShowMainHeader();
   if (customizeExpanded)
     ToggleCustomizeBar();
-  SetShown(welcompage, false);
-  SetShown(btn_exit, false);
-  SetShown(installpage, true);
-  SetShown(ExitStartpage, false);
   state = Downloading;
+  ShowPageFor(state);
   UpdateProgress(10);
   StartDownload();
   // Each start adds one more tick, as a start from the survey after a failed download does.
@@ -126,27 +126,16 @@ void CMainWindow::StartInstall() {
 }
 
 void CMainWindow::RetryInstall() {
-  ShowMainHeader();
-  SetShown(installfaildpage, false);
-  SetShown(btn_exit, false);
-  SetShown(installpage, true);
-  SetShown(ExitStartpage, false);
   state = Downloading;
+  ShowPageFor(state);
   UpdateProgress(10);
   StartDownload();
   ReportClick(kClickReInstall);
 }
 
 void CMainWindow::ShowExitSurvey() {
-  SetShown(FindControl<ui::Box>(L"bkimage1"), true);
-  SetShown(FindControl<ui::Box>(L"bkimage2"), false);
-  SetShown(installfaildpage, false);
-  SetShown(welcompage, false);
-  SetShown(installpage, false);
-  SetShown(installedpage, false);
-  SetShown(ExitStartpage, true);
-  SetShown(btn_exit, false);
   state = ExitSurvey;
+  ShowPageFor(state);
   ReportClick(kClickReInstall);
 }
 
@@ -230,9 +219,7 @@ void CMainWindow::OnInstallDone(int exitCode) {
 }
 
 void CMainWindow::ShowInstalledPage() {
-  SetShown(installpage, false);
-  SetShown(installedpage, true);
-  SetShown(btn_exit, true);
+  ShowPageFor(state);
   WriteInstallRecords(channel, installDir);
   ReportInstallSuccess();
   SetForegroundWindow(GetHWND());
@@ -240,9 +227,7 @@ void CMainWindow::ShowInstalledPage() {
 
 void CMainWindow::ShowFailedPage(const std::wstring& message, int code,
                                  const std::wstring& suffix) {
-  SetShown(installpage, false);
-  SetShown(installfaildpage, true);
-  SetShown(btn_exit, true);
+  ShowPageFor(state);
   if (download_failed_msg)
     download_failed_msg->SetText(L"失败原因：" + SystemMessageText(code) + suffix);
   ReportInstallFailure(message);

@@ -62,10 +62,24 @@ STDMETHODIMP CBSCallbackImpl::OnLowResource(DWORD) {
   return S_OK;
 }
 
-STDMETHODIMP CBSCallbackImpl::OnProgress(ULONG progress, ULONG progressMax, ULONG, LPCWSTR) {
+STDMETHODIMP CBSCallbackImpl::OnProgress(ULONG progress, ULONG progressMax, ULONG statusCode,
+                                         LPCWSTR) {
   if (aborted_)
     return E_ABORT;
-  NoteActivity();
+  if (statusCode == BINDSTATUS_REDIRECTING) {
+    // A hop (and the request it sends) brings no data, so it is no sign of life for the
+    // stall watchdog; and an engine that follows redirects without end must not keep the
+    // attempt going for ever. Aborting the binding from inside its own progress report does
+    // not stop the engine; the watchdog's abort from its own thread does, so the attempt is
+    // marked as stalled for the watchdog's next check.
+    if (++redirectCount_ > kRedirectsPerAttempt) {
+      aborted_ = true;
+      lastActivity_ = 0;
+      return E_ABORT;
+    }
+  } else if (statusCode != BINDSTATUS_SENDINGREQUEST) {
+    NoteActivity();
+  }
   if (progressHook_)
     progressHook_(progress, progressMax);
   return S_OK;
@@ -113,6 +127,7 @@ STDMETHODIMP CBSCallbackImpl::OnSecurityProblem(DWORD) {
 
 void CBSCallbackImpl::BeginAttempt() {
   securityProblemCount_ = 0;
+  redirectCount_ = 0;
   aborted_ = false;
   NoteActivity();
 }

@@ -29,6 +29,9 @@ class CBSCallbackImpl : public IBindStatusCallback, public IHttpSecurity {
   // that the attempt is aborted, since an engine that does not ignore the problem would
   // otherwise ask again for ever.
   static constexpr int kSecurityRetriesPerAttempt = 3;
+  // An attempt redirected more often than this is given up as stalled (a redirect loop):
+  // the stall watchdog aborts it at its next check.
+  static constexpr int kRedirectsPerAttempt = 20;
 
   explicit CBSCallbackImpl(ProgressHook progressHook);
   CBSCallbackImpl(const CBSCallbackImpl&) = delete;
@@ -61,7 +64,8 @@ class CBSCallbackImpl : public IBindStatusCallback, public IHttpSecurity {
 
   // Resets what is counted per attempt and marks the attempt's start as activity.
   void BeginAttempt();
-  // When the engine last showed that the transfer moves (start, progress).
+  // When the engine last showed that the transfer moves: the attempt's start and every
+  // progress report but a redirect or a request sent.
   Clock::time_point LastActivity() const;
   // Ends the running transfer: the engine's call returns with an error. Also makes every
   // later progress report of this attempt answer E_ABORT. Any thread.
@@ -76,6 +80,7 @@ class CBSCallbackImpl : public IBindStatusCallback, public IHttpSecurity {
   ProgressHook progressHook_;
 
   int securityProblemCount_ = 0;
+  int redirectCount_ = 0;
   std::atomic<bool> aborted_{false};
   std::atomic<Clock::rep> lastActivity_{0};
   std::mutex bindingLock_;

@@ -122,6 +122,26 @@ TEST_F(CBSCallbackImplTest, ProgressCountsAsActivity) {
   EXPECT_GE(callback_.LastActivity(), before);
 }
 
+TEST_F(CBSCallbackImplTest, RedirectAndRequestAreNoActivity) {
+  callback_.BeginAttempt();
+  const auto started = callback_.LastActivity();
+  EXPECT_EQ(callback_.OnProgress(0, 0, BINDSTATUS_REDIRECTING, L"http://elsewhere/"), S_OK);
+  EXPECT_EQ(callback_.OnProgress(0, 0, BINDSTATUS_SENDINGREQUEST, nullptr), S_OK);
+  EXPECT_EQ(callback_.LastActivity(), started);
+}
+
+TEST_F(CBSCallbackImplTest, RedirectLoopIsAbortedPerAttempt) {
+  for (int i = 0; i < CBSCallbackImpl::kRedirectsPerAttempt; ++i)
+    ASSERT_EQ(callback_.OnProgress(0, 0, BINDSTATUS_REDIRECTING, L"u"), S_OK) << i;
+  EXPECT_EQ(callback_.OnProgress(0, 0, BINDSTATUS_REDIRECTING, L"u"), E_ABORT);
+  EXPECT_EQ(callback_.OnProgress(1, 2, BINDSTATUS_DOWNLOADINGDATA, nullptr), E_ABORT);
+  // Long stalled: the watchdog ends the attempt at its next check.
+  EXPECT_EQ(callback_.LastActivity(), CBSCallbackImpl::Clock::time_point{});
+  callback_.BeginAttempt();
+  EXPECT_EQ(callback_.OnProgress(0, 0, BINDSTATUS_REDIRECTING, L"u"), S_OK);
+  EXPECT_EQ(callback_.OnProgress(1, 2, BINDSTATUS_DOWNLOADINGDATA, nullptr), S_OK);
+}
+
 TEST_F(CBSCallbackImplTest, RestOfTheInterfaceIsInert) {
   LONG priority = 0;
   EXPECT_EQ(callback_.GetPriority(&priority), E_NOTIMPL);

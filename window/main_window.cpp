@@ -3,8 +3,11 @@
 #include "app/command_line_args.h"
 #include "app/installer_settings.h"
 #include "app/package_dir.h"
+#include "app/thread_ids.h"
 #include "build_settings.h"
+#include "install/download_engine.h"
 #include "report/report.h"
+#include "toolkit/base/thread_directory.h"
 #include "toolkit/ui/core/box.h"
 #include "toolkit/ui/core/button.h"
 #include "toolkit/ui/core/check_box.h"
@@ -16,6 +19,7 @@ namespace {
 
 // How long the way out waits for the reports it has just handed off.
 constexpr base::TimeDelta kExitReportWait = base::TimeDelta::FromSeconds(3);
+constexpr base::TimeDelta kExitReportPoll = base::TimeDelta::FromMilliseconds(20);
 
 }  // namespace
 
@@ -111,6 +115,18 @@ LRESULT CMainWindow::OnCloseMessage(WPARAM, LPARAM, bool& handled) {
 void CMainWindow::CloseAfterReports() {
   // Hidden first, so the user sees the installer gone while the last reports leave.
   ::ShowWindow(GetHWND(), SW_HIDE);
-  FlushReports(kExitReportWait);
-  Close(1);
+  CloseWhenReportsSent(GetTickCount64() + kExitReportWait.InMilliseconds());
+}
+
+void CMainWindow::CloseWhenReportsSent(unsigned long long deadline) {
+  // Polled rather than waited for: a UI thread blocked for seconds on an unreachable report
+  // server would leave every program that sends the window a message waiting too.
+  if (FlushReports(base::TimeDelta()) || GetTickCount64() >= deadline) {
+    Close(1);
+    return;
+  }
+  base::PostDelayedToThread(kUiThreadId, MakeWeak([this, deadline] {
+                              CloseWhenReportsSent(deadline);
+                            }),
+                            kExitReportPoll);
 }

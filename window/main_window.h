@@ -64,6 +64,8 @@ class CMainWindow : public ui::WindowImplBase {
   // Closes the window once the reports handed off so far have gone out (a few seconds at
   // most): those are the reports that say why a user left.
   void CloseAfterReports();
+  // Closes once the reports are sent or at deadline (GetTickCount64); polled on the UI loop.
+  void CloseWhenReportsSent(unsigned long long deadline);
 
   // Exit survey.
   bool UpdateSurveyQuitButton(const ui::EventArgs& e);

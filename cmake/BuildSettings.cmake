@@ -10,6 +10,11 @@ set(BRIGHTMERE_AGREEMENT_HOST "www.brightmere.example" CACHE STRING "Host of the
 set(BRIGHTMERE_OFFLINE_HOST "www.brightmere.example" CACHE STRING "Host of the full-package page")
 set(BRIGHTMERE_PACKAGE_SIGNER "Brightmere Software Ltd." CACHE STRING
     "Common name of the certificate that must sign the setup package (empty: not checked)")
+set(BRIGHTMERE_STALL_SECONDS 60 CACHE STRING
+    "Seconds without any received byte after which a download attempt is given up")
+if(NOT BRIGHTMERE_STALL_SECONDS MATCHES "^[1-9][0-9]*$")
+  message(FATAL_ERROR "BRIGHTMERE_STALL_SECONDS must be a whole number of seconds, got '${BRIGHTMERE_STALL_SECONDS}'")
+endif()
 if(BRIGHTMERE_PACKAGE_SIGNER STREQUAL "")
   message(WARNING "BRIGHTMERE_PACKAGE_SIGNER is empty: this installer runs any downloaded package unchecked")
 endif()

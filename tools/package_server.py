@@ -4,11 +4,17 @@
 Serves the setup package at the package endpoint ("/caller?c=site&a=downloadPackage&...",
 target "package") and at the fallback path "/brightmere/brightmereSetup.exe" (target
 "fallback"), over plain http and, with a certificate, over https on a second port (and a third
-port with a certificate nobody trusts). Each target can be switched to misbehave:
+port with a certificate nobody trusts). A third path, "/plain/brightmereSetup.exe" (target
+"plain"), always serves the package: the place a redirect can lead to. Each target can be
+switched to misbehave, and the http and https ports can be closed and opened again:
 
   GET /_control/set?target=package&mode=MODE[&arg=ARG]   switch one target
-  GET /_control/counts                                   "package=N\\nfallback=M\\n"
-  GET /_control/reset                                    every target "ok", counts 0
+  GET /_control/counts                                   "fallback=M\\npackage=N\\nplain=P\\n"
+  GET /_control/reset                                    every target "ok", counts 0, ports open
+  GET /_control/listen?port=http|https&on=0|1            close a port (nothing listens) or reopen it
+
+Control requests are answered on every port, and on --control-port alone when given (the way
+to reach the server while both package ports are closed).
 
 Modes: ok, status (arg: code, e.g. 404), html (200 with a small page), size (arg: bytes; the
 package cut or zero-padded to that length), nolength (the package without a Content-Length),
@@ -16,9 +22,9 @@ notmz (the package with its first two bytes changed), slow (arg: bytes per secon
 (arg: bytes sent before the server goes silent), reset (arg: bytes sent before the connection
 is reset), close (connection closed without an answer), redirect (arg: the Location).
 
-The chosen ports are written to --port-file as "http=P", "https=P", "untrusted=P" lines once
-the server listens. A demo run fixes the ports (--http-port, --https-port) to match the
-installer's package and fallback hosts. Python standard library only.
+The chosen ports are written to --port-file as "http=P", "https=P", "untrusted=P" and
+"control=P" lines once the server listens. A demo run fixes the ports (--http-port,
+--https-port) to match the installer's package and fallback hosts. Python standard library only.
 """
 import argparse
 import http.server
@@ -33,6 +39,7 @@ import time
 import urllib.parse
 
 FALLBACK_PATH = "/brightmere/brightmereSetup.exe"
+PLAIN_PATH = "/plain/brightmereSetup.exe"
 CHUNK = 64 * 1024
 
 
@@ -42,12 +49,16 @@ class State:
             self.package = f.read()
         self.lock = threading.Lock()
         self.shutdown = threading.Event()
+        self.ports = None  # set by main
         self.reset()
 
     def reset(self):
         with self.lock:
-            self.modes = {"package": ("ok", ""), "fallback": ("ok", "")}
-            self.counts = {"package": 0, "fallback": 0}
+            self.modes = {"package": ("ok", ""), "fallback": ("ok", ""), "plain": ("ok", "")}
+            self.counts = {"package": 0, "fallback": 0, "plain": 0}
+        if self.ports:
+            for name in self.ports.names():
+                self.ports.listen(name, True)
 
     def hit(self, target):
         with self.lock:
@@ -59,6 +70,8 @@ def target_of(url):
     parsed = urllib.parse.urlsplit(url)
     if parsed.path == FALLBACK_PATH:
         return "fallback"
+    if parsed.path == PLAIN_PATH:
+        return "plain"
     query = urllib.parse.parse_qs(parsed.query)
     if parsed.path == "/caller" and query.get("c") == ["site"] and query.get("a") == ["downloadPackage"]:
         return "package"
@@ -98,6 +111,12 @@ class Handler(http.server.BaseHTTPRequestHandler):
             return self.send_body(200, text.encode(), "text/plain")
         if parsed.path == "/_control/reset":
             self.state.reset()
+            return self.send_body(200, b"ok", "text/plain")
+        if parsed.path == "/_control/listen":
+            port, on = query.get("port"), query.get("on") == "1"
+            if port not in self.state.ports.names():
+                return self.send_body(400, b"unknown port", "text/plain")
+            self.state.ports.listen(port, on)
             return self.send_body(200, b"ok", "text/plain")
         return self.send_body(404, b"unknown control", "text/plain")
 
@@ -184,12 +203,57 @@ class Server(http.server.ThreadingHTTPServer):
         pass  # clients that abort mid-transfer are part of the tests
 
 
+class ControlHandler(Handler):
+    def do_GET(self):
+        if not self.path.startswith("/_control/"):
+            return self.send_body(404, b"control only", "text/plain")
+        return self.control()
+
+
 def tls_server(cert, key, port=0):
     server = Server(("127.0.0.1", port), Handler)
     context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
     context.load_cert_chain(cert, key)
     server.socket = context.wrap_socket(server.socket, server_side=True)
     return server
+
+
+class Ports:
+    """The listening servers by name. A closed port is made again on the same number, so a
+    client sees "connection refused" while it is closed and the usual server once reopened."""
+
+    def __init__(self, makers, numbers):
+        self.lock = threading.Lock()
+        self.makers = makers
+        self.numbers = {}
+        self.servers = {}
+        for name, make in makers.items():
+            self.servers[name] = self.start(make(numbers.get(name, 0)))
+            self.numbers[name] = self.servers[name].server_address[1]
+
+    @staticmethod
+    def start(server):
+        threading.Thread(target=server.serve_forever, daemon=True).start()
+        return server
+
+    def names(self):
+        return [name for name in self.makers if name in ("http", "https")]
+
+    def listen(self, name, on):
+        with self.lock:
+            server = self.servers[name]
+            if on and server is None:
+                self.servers[name] = self.start(self.makers[name](self.numbers[name]))
+            elif not on and server is not None:
+                server.shutdown()
+                server.server_close()
+                self.servers[name] = None
+
+    def close_all(self):
+        with self.lock:
+            for server in self.servers.values():
+                if server is not None:
+                    server.shutdown()
 
 
 def main():
@@ -202,22 +266,27 @@ def main():
     parser.add_argument("--key")
     parser.add_argument("--untrusted-cert")
     parser.add_argument("--untrusted-key")
+    parser.add_argument("--control-port", type=int, default=0,
+                        help="a port of its own for the control requests (0: none)")
     args = parser.parse_args()
 
     state = State(args.package)
     Handler.state = state
-    servers = {"http": Server(("127.0.0.1", args.http_port), Handler)}
+    makers = {"http": lambda port: Server(("127.0.0.1", port), Handler)}
     if args.cert:
-        servers["https"] = tls_server(args.cert, args.key, args.https_port)
+        makers["https"] = lambda port: tls_server(args.cert, args.key, port)
     if args.untrusted_cert:
-        servers["untrusted"] = tls_server(args.untrusted_cert, args.untrusted_key)
-    for server in servers.values():
-        threading.Thread(target=server.serve_forever, daemon=True).start()
+        makers["untrusted"] = lambda port: tls_server(args.untrusted_cert, args.untrusted_key, port)
+    if args.control_port:
+        makers["control"] = lambda port: Server(("127.0.0.1", port), ControlHandler)
+    ports = Ports(makers, {"http": args.http_port, "https": args.https_port,
+                           "control": args.control_port})
+    state.ports = ports
 
     tmp = args.port_file + ".tmp"
     with open(tmp, "w") as f:
-        for name, server in servers.items():
-            f.write("%s=%d\n" % (name, server.server_address[1]))
+        for name, number in ports.numbers.items():
+            f.write("%s=%d\n" % (name, number))
     os.replace(tmp, args.port_file)
 
     stop = threading.Event()
@@ -226,8 +295,7 @@ def main():
     while not stop.wait(0.5):
         pass
     state.shutdown.set()
-    for server in servers.values():
-        server.shutdown()
+    ports.close_all()
 
 
 if __name__ == "__main__":

@@ -17,6 +17,7 @@ How it answers is switchable, on the command line (--mode) and while running:
       hang     reads the request, answers nothing, holds the connection until released
                (a later /_control call, or --hang-seconds) and then closes it
       close    reads the request and closes the connection without answering
+      reset    reads the request and resets the connection (RST) without answering
     With count=N the mode applies to the next N reports, then it returns to "ok".
   GET /_control?reset=1    forget the recorded reports (the log file keeps them), mode ok
   GET /_records            the reports since the last reset in a line format for tests
@@ -33,13 +34,15 @@ import binascii
 import collections
 import json
 import os
+import socket
 import socketserver
+import struct
 import sys
 import threading
 import time
 import urllib.parse
 
-MODES = ("ok", "500", "redirect", "hang", "close")
+MODES = ("ok", "500", "redirect", "hang", "close", "reset")
 
 
 class Collector:
@@ -277,6 +280,10 @@ class Handler(socketserver.StreamRequestHandler):
             self.answer(302, "Found", b"", ["Location: /elsewhere"])
         elif mode == "hang":
             release.wait(collector.hang_seconds)
+        elif mode == "reset":
+            # A zero linger time makes close() send RST instead of FIN.
+            self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+            self.connection.close()
         # "close" and a released "hang": drop the connection without a word.
 
 

@@ -21,6 +21,7 @@ void CMainWindow::RunDownload() {
   request.fallbackUrl = FallbackPackageUrl();
   request.packagePath = packagePath;
   request.expectedSigner = build::kPackageSigner;
+  request.stallLimit = std::chrono::seconds(build::kDownloadStallSeconds);
   DownloadOutput output;
   int failed = RunDownloadJob(request, &output, &ReportDownloadTimeCost);
   downloadErrorText = output.downloadErrorText;

@@ -3,7 +3,8 @@
 display, driven through its accessibility tree and real clicks (tests/e2e/e2e_harness.py).
 
   e2e_driver.py --source-dir S --work-dir W --prefix P --installer EXE --package PKG
-                --signing-root DER --trust-ca EXE --probe EXE --url-recorder EXE --display-name NAME SCENARIO
+                --signing-root DER --trust-ca EXE --probe EXE --url-recorder EXE
+                --window-probe EXE --display-name NAME SCENARIO
 
 Screenshots of every page go to W/screenshots/SCENARIO/. Exit code 0 when the scenario
 passed. Must run where DISPLAY and a warm wineserver are set up (tools/with-wine).
@@ -16,14 +17,17 @@ import traceback
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import e2e_harness as h  # noqa: E402
 import e2e_scenarios  # noqa: E402
+import fault_matrix  # noqa: E402
+
+SCENARIOS = dict(e2e_scenarios.SCENARIOS, **fault_matrix.GROUPS)
 
 
 def parse(argv):
     p = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     for name in ("source-dir", "work-dir", "prefix", "installer", "package", "signing-root", "trust-ca",
-                 "probe", "url-recorder", "display-name"):
+                 "probe", "url-recorder", "window-probe", "display-name"):
         p.add_argument("--" + name, required=True)
-    p.add_argument("scenario", choices=sorted(e2e_scenarios.SCENARIOS))
+    p.add_argument("scenario", choices=sorted(SCENARIOS))
     return p.parse_args(argv)
 
 
@@ -38,7 +42,7 @@ def main(argv):
     try:
         env.set_scale(96)
         env.clean_install_state()
-        e2e_scenarios.SCENARIOS[options.scenario](env)
+        SCENARIOS[options.scenario](env)
         print("e2e %s: passed; screenshots in %s" % (options.scenario, env.shot_dir))
         return 0
     except h.Failure as failure:

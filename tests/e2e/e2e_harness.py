@@ -19,9 +19,11 @@ import shutil
 import subprocess
 import tempfile
 import time
+import urllib.parse
 import urllib.request
 
 PACKAGE_PORT, FALLBACK_PORT, COLLECTOR_PORT = 18480, 18481, 18482
+PACKAGE_CONTROL_PORT = 18484  # reaches the package server while its package ports are closed
 INSTALL_ROOT = "Program Files (x86)/harrowfields"
 UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\brightmere"
 APP_INFO_KEY = r"HKCU\Software\brightmere\AppInfo"
@@ -282,32 +284,49 @@ class Harness:
         self.prepare_prefix()
         run = os.path.join(self.o.work_dir, "run")
         os.makedirs(run, exist_ok=True)
+        self.run_dir = run
         tools = os.path.join(self.o.source_dir, "tools")
         ports = os.path.join(run, "package.ports")
-        collector_port = os.path.join(run, "collector.port")
-        for f in (ports, collector_port):
-            if os.path.exists(f):
-                os.remove(f)
+        if os.path.exists(ports):
+            os.remove(ports)
         self.reports_log = os.path.join(run, "reports.jsonl")
-        self.servers.append(subprocess.Popen(
+        self.package_server = subprocess.Popen(
             ["python3", os.path.join(tools, "package_server.py"), "--package", self.o.package,
              "--port-file", ports, "--http-port", str(PACKAGE_PORT),
-             "--https-port", str(FALLBACK_PORT),
+             "--https-port", str(FALLBACK_PORT), "--control-port", str(PACKAGE_CONTROL_PORT),
              "--cert", os.path.join(self.tls, "server.pem"),
              "--key", os.path.join(self.tls, "server.key")],
-            stdout=open(os.path.join(run, "package-server.out"), "w"), stderr=subprocess.STDOUT))
-        self.servers.append(subprocess.Popen(
-            ["python3", os.path.join(tools, "report_collector.py"), "serve",
-             "--port", str(COLLECTOR_PORT), "--port-file", collector_port,
-             "--log", self.reports_log],
-            stdout=open(os.path.join(run, "collector.out"), "w"), stderr=subprocess.STDOUT))
+            stdout=open(os.path.join(run, "package-server.out"), "w"), stderr=subprocess.STDOUT)
+        self.servers.append(self.package_server)
+        self.start_collector()
+        self.wait_listening(self.package_server, ports)
 
+    def start_collector(self, mode="ok"):
+        """Starts the report collector; reports received before are forgotten."""
+        port_file = os.path.join(self.run_dir, "collector.port")
+        if os.path.exists(port_file):
+            os.remove(port_file)
+        self.collector = subprocess.Popen(
+            ["python3", os.path.join(self.o.source_dir, "tools", "report_collector.py"), "serve",
+             "--port", str(COLLECTOR_PORT), "--port-file", port_file,
+             "--log", self.reports_log, "--mode", mode],
+            stdout=open(os.path.join(self.run_dir, "collector.out"), "a"),
+            stderr=subprocess.STDOUT)
+        self.servers.append(self.collector)
+        self.wait_listening(self.collector, port_file)
+
+    def stop_collector(self):
+        """Nothing listens on the collector's port until start_collector."""
+        self.collector.terminate()
+        self.collector.wait(10)
+        self.servers.remove(self.collector)
+
+    def wait_listening(self, server, port_file):
         def listening():
-            for s in self.servers:
-                if s.poll() is not None:
-                    raise Failure("a local server ended at start (ports %d-%d taken?), see %s"
-                                  % (PACKAGE_PORT, COLLECTOR_PORT, run))
-            return os.path.exists(ports) and os.path.exists(collector_port)
+            if server.poll() is not None:
+                raise Failure("a local server ended at start (ports %d-%d taken?), see %s"
+                              % (PACKAGE_PORT, PACKAGE_CONTROL_PORT, self.run_dir))
+            return os.path.exists(port_file)
         wait_until("the local servers", listening, 15, 0.1)
 
     def stop_servers(self):
@@ -317,15 +336,31 @@ class Harness:
                 s.wait(10)
         self.servers = []
 
+    def package_control(self, request):
+        return http_get("http://127.0.0.1:%d/_control/%s" % (PACKAGE_CONTROL_PORT, request))
+
     def package_mode(self, target, mode, arg=""):
-        http_get("http://127.0.0.1:%d/_control/set?target=%s&mode=%s&arg=%s"
-                 % (PACKAGE_PORT, target, mode, arg))
+        self.package_control("set?target=%s&mode=%s&arg=%s"
+                             % (target, mode, urllib.parse.quote(arg, safe="")))
+
+    def package_listen(self, port, on):
+        """Closes ("http" or "https") port of the package server, or opens it again."""
+        self.package_control("listen?port=%s&on=%d" % (port, 1 if on else 0))
 
     def package_reset(self):
-        http_get("http://127.0.0.1:%d/_control/reset" % PACKAGE_PORT)
+        """Every target serves the package, both ports listen, the counts are 0."""
+        self.package_control("reset")
+
+    def package_hits(self):
+        """Requests per target since the last reset: {"package": N, "fallback": M, "plain": P}."""
+        return {name: int(count) for name, count in
+                (line.split("=") for line in self.package_control("counts").split())}
 
     def reports_reset(self):
         http_get("http://127.0.0.1:%d/_control?reset=1" % COLLECTOR_PORT)
+
+    def collector_mode(self, mode):
+        http_get("http://127.0.0.1:%d/_control?mode=%s" % (COLLECTOR_PORT, mode))
 
     def reports(self):
         """The reports received since the last reset: (eventId, data) in arrival order."""

@@ -22,19 +22,27 @@ def brief(reports):
     return ["%s %s" % (event, data) for event, data in reports]
 
 
-def expect_reports(env, expected, timeout=30):
-    """The collector received exactly these reports, in this order: (event, {key: value})
-    pairs, where a value may be a compiled pattern."""
-    reports = env.wait_reports(len(expected), timeout)
-    expect(len(reports) == len(expected),
-           "reports: expected %d, got %s" % (len(expected), brief(reports)))
+def reports_mismatch(reports, expected):
+    """Why the reports are not exactly these, in this order ((event, {key: value}) pairs, where
+    a value may be a compiled pattern); None when they are."""
+    if len(reports) != len(expected):
+        return "expected %d reports, got %s" % (len(expected), brief(reports))
     for (event, data), (want_event, want_data) in zip(reports, expected):
         ok = event == want_event and set(data) == set(want_data)
         for key, want in want_data.items():
             value = data.get(key)
             ok = ok and (want.match(value or "") if hasattr(want, "match") else value == want)
-        expect(ok, "report %s %s does not match %s %s; all: %s"
-               % (event, data, want_event, want_data, brief(reports)))
+        if not ok:
+            return "report %s %s does not match %s %s; all: %s" % (
+                event, data, want_event, want_data, brief(reports))
+    return None
+
+
+def expect_reports(env, expected, timeout=30):
+    """The collector received exactly these reports (see reports_mismatch)."""
+    reports = env.wait_reports(len(expected), timeout)
+    mismatch = reports_mismatch(reports, expected)
+    expect(mismatch is None, "reports: %s" % mismatch)
     return reports
 
 

@@ -104,6 +104,12 @@ class ReportCollectorTest(unittest.TestCase):
             self.post(body_of("{}"))
         self.assertEqual(len(self.logged()), 1)
 
+    def test_reset_mode_records_the_report_then_resets_the_connection(self):
+        self.get("/_control?mode=reset")
+        with self.assertRaises(ConnectionResetError):
+            self.post(body_of("{}"))
+        self.assertEqual(len(self.logged()), 1)
+
     def test_hang_mode_holds_the_connection_until_released(self):
         self.get("/_control?mode=hang")
         with self.assertRaises(socket.timeout):

@@ -18,20 +18,34 @@ Fn LookUp(const wchar_t* library, const char* name) {
                 : nullptr;
 }
 
+UrlDownloadToFileFn DownloadFunction() {
+  static const UrlDownloadToFileFn download =
+      LookUp<UrlDownloadToFileFn>(L"urlmon.dll", "URLDownloadToFileW");
+  return download;
+}
+
+DeleteUrlCacheEntryFn DeleteEntryFunction() {
+  static const DeleteUrlCacheEntryFn deleteEntry =
+      LookUp<DeleteUrlCacheEntryFn>(L"wininet.dll", "DeleteUrlCacheEntryW");
+  return deleteEntry;
+}
+
 }  // namespace
 
 long DownloadUrlToFile(const std::wstring& url, const std::wstring& path,
                        IBindStatusCallback* callback) {
-  static const UrlDownloadToFileFn download =
-      LookUp<UrlDownloadToFileFn>(L"urlmon.dll", "URLDownloadToFileW");
+  const UrlDownloadToFileFn download = DownloadFunction();
   if (!download)
     return HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
   return download(nullptr, url.c_str(), path.c_str(), 0, callback);
 }
 
 void DeleteUrlCacheEntryFor(const std::wstring& url) {
-  static const DeleteUrlCacheEntryFn deleteEntry =
-      LookUp<DeleteUrlCacheEntryFn>(L"wininet.dll", "DeleteUrlCacheEntryW");
-  if (deleteEntry)
+  if (const DeleteUrlCacheEntryFn deleteEntry = DeleteEntryFunction())
     deleteEntry(url.c_str());
+}
+
+bool PreloadDownloadEngine() {
+  const bool cache = DeleteEntryFunction() != nullptr;
+  return DownloadFunction() != nullptr && cache;
 }

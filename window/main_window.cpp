@@ -105,6 +105,17 @@ void CMainWindow::OnWindowInit() {
   SetEscapeButton(L"btn_exit");
 }
 
+void CMainWindow::OnFirstPaint() {
+  // What the install click would otherwise start with, done while the user reads the page:
+  // decoding the install page's images (for its first paint) and loading the download
+  // engine's libraries. One after the other, so they do not compete; the worker runs the
+  // preload before any download posted later.
+  base::PostToThread(kUiThreadId, MakeWeak([this] {
+                       DecodeImagesOf(installpage);
+                       base::PostToThread(kMiscThreadId, [] { PreloadDownloadEngine(); });
+                     }));
+}
+
 LRESULT CMainWindow::OnCloseMessage(WPARAM, LPARAM, bool& handled) {
   // Every way out ends here: the process ends at once, without an orderly shutdown.
   handled = true;

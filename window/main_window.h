@@ -36,6 +36,8 @@ class CMainWindow : public ui::WindowImplBase {
 
   std::wstring WindowClassName() const override { return L"MainWindow"; }
   void OnWindowInit() override;
+  // Prepares the download and the install page while the user reads the welcome page.
+  void OnFirstPaint() override;
   LRESULT OnCloseMessage(WPARAM wParam, LPARAM lParam, bool& handled) override;
   std::wstring SkinFolder() override { return L"basic"; }
   std::wstring LayoutFile() override { return L"basic.xml"; }

@@ -4,7 +4,9 @@
 
 #include <chrono>
 #include <string>
+#include <thread>
 
+#include "install/download_engine.h"
 #include "install/download_progress.h"
 #include "install/package_check.h"
 #include "tests/install/install_test_support.h"
@@ -261,6 +263,33 @@ TEST_F(DownloadJobTest, EarlierFileIsReplaced) {
   EXPECT_EQ(Run(), 1);
 
   EXPECT_NE(PackageFileSize(request_.packagePath), 5);
+}
+
+// The preload runs while the welcome page waits for the user: it must leave an earlier
+// package where it is and send nothing to the server.
+TEST_F(DownloadJobTest, PreloadTouchesNeitherThePackageNorTheServer) {
+  FILE* earlier = _wfopen(request_.packagePath.c_str(), L"wb");
+  ASSERT_NE(earlier, nullptr);
+  fputs("earlier", earlier);
+  fclose(earlier);
+
+  EXPECT_TRUE(PreloadDownloadEngine());
+
+  EXPECT_EQ(PackageFileSize(request_.packagePath), 7);
+  auto counts = PackageServer::Counts();
+  EXPECT_EQ(counts["package"], 0);
+  EXPECT_EQ(counts["fallback"], 0);
+}
+
+// A click right after the window appears starts the download while the preload may still run.
+TEST_F(DownloadJobTest, DownloadStartedDuringThePreloadSucceeds) {
+  std::thread preload([] { PreloadDownloadEngine(); });
+  int failed = Run();
+  preload.join();
+
+  EXPECT_EQ(failed, 0);
+  EXPECT_TRUE(IsPackageValid(request_.packagePath));
+  EXPECT_EQ(PackageServer::Counts()["package"], 1);
 }
 
 TEST(FallbackPackageUrlTest, IsHttpsOnTheFallbackHost) {

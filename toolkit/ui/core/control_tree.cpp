@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "toolkit/ui/core/box.h"
+#include "toolkit/ui/core/check_box.h"
+#include "toolkit/ui/core/progress.h"
 
 namespace ui {
 
@@ -33,6 +35,32 @@ Control* NextFocus(Control* root, Control* current, bool forward) {
   size_t index = static_cast<size_t>(it - order.begin());
   size_t n = order.size();
   return order[forward ? (index + 1) % n : (index + n - 1) % n];
+}
+
+std::vector<std::string> ImageFilesIn(Control* root) {
+  std::vector<std::string> files;
+  if (!root) return files;
+  auto add = [&files](const ImageSpec& image) {
+    if (!image.IsEmpty() && std::find(files.begin(), files.end(), image.file) == files.end())
+      files.push_back(image.file);
+  };
+  ForEachControl(root, [&add](Control* c) {
+    add(c->GetBkImage());
+    if (const Button* b = dynamic_cast<const Button*>(c)) {
+      for (const ImageSpec* image :
+           {&b->GetNormalImage(), &b->GetHotImage(), &b->GetPushedImage(),
+            &b->GetDisabledImage(), &b->GetForeNormalImage(), &b->GetForeHotImage()})
+        add(*image);
+    }
+    if (const CheckBox* check = dynamic_cast<const CheckBox*>(c)) {
+      for (const ImageSpec* image : {&check->GetSelectedNormalImage(),
+                                     &check->GetSelectedHotImage(),
+                                     &check->GetSelectedDisabledImage()})
+        add(*image);
+    }
+    if (const Progress* progress = dynamic_cast<const Progress*>(c)) add(progress->GetProgressImage());
+  });
+  return files;
 }
 
 }  // namespace ui

@@ -1,11 +1,13 @@
 // Queries over a control tree that the window needs for the mouse and the keyboard: which
-// control is under a point, and the Tab order of focusable controls.
+// control is under a point, and the Tab order of focusable controls; and the images a part of
+// the tree draws, to decode them before it is shown.
 //
 //   ui::Control* next = ui::NextFocus(root, current, /*forward=*/true);
 //
 // Threading: UI thread only.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "toolkit/ui/core/control.h"
@@ -22,5 +24,10 @@ std::vector<Control*> FocusOrder(Control* root);
 // The control after (or before) `current` in the Tab order, wrapping around; the first (or
 // last) one when `current` is not in the order. Null when nothing is focusable.
 Control* NextFocus(Control* root, Control* current, bool forward);
+
+// Every image file the controls under `root` may draw, shown or hidden, in every state
+// (buttons' hot, pushed and disabled images, check boxes' selected ones, progress bars' fill):
+// in document order, each file once.
+std::vector<std::string> ImageFilesIn(Control* root);
 
 }  // namespace ui

@@ -100,6 +100,11 @@ void WindowImplBase::Relayout() {
   inLayout_ = false;
 }
 
+void WindowImplBase::DecodeImagesOf(Control* part) {
+  ImageCache& images = GlobalManager::GetImages();
+  for (const std::string& file : ImageFilesIn(part)) images.Get(file);
+}
+
 void WindowImplBase::InvalidateControl(Control* control) {
   if (!GetHWND() || !control->IsShownInTree()) return;
   const Rect& pos = control->GetPos();
@@ -181,6 +186,10 @@ void WindowImplBase::OnPaint() {
   DeleteDC(memory);
   EndPaint(GetHWND(), &ps);
   NotifyPaintDone(GetHWND(), ps.rcPaint);
+  if (!painted_) {
+    painted_ = true;
+    OnFirstPaint();
+  }
 }
 
 void WindowImplBase::UpdateShadow() {

@@ -37,6 +37,9 @@ class WindowImplBase : public Window, public IUIMessageFilter, private ControlHo
 
   // Called once the layout is built and the native window exists, inside Create.
   virtual void OnWindowInit() {}
+  // Called once, when the window's first paint is done: the place for work that must not
+  // delay the window's appearance but should be done before the user acts.
+  virtual void OnFirstPaint() {}
   // WM_CLOSE. The default lets the system destroy the window; set `handled` to keep it.
   virtual LRESULT OnCloseMessage(WPARAM wParam, LPARAM lParam, bool& handled);
   virtual std::wstring SkinFolder() = 0;
@@ -70,6 +73,9 @@ class WindowImplBase : public Window, public IUIMessageFilter, private ControlHo
 
   // Lays the tree out again now; repaints only controls whose rectangle changed.
   void Relayout();
+
+  // Decodes now the images `part` (a hidden page, say) would decode on its first paint.
+  void DecodeImagesOf(Control* part);
 
  protected:
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -112,6 +118,7 @@ class WindowImplBase : public Window, public IUIMessageFilter, private ControlHo
   std::vector<Button*> fading_;  // buttons whose hot image is fading in
   bool tracking_ = false;
   bool inLayout_ = false;
+  bool painted_ = false;  // the first paint is done
   HBITMAP backBuffer_ = nullptr;
   Size backBufferSize_;
 };

@@ -9,17 +9,14 @@ cd "$top"
 
 if [ "$(id -u)" = 0 ]; then tools/setup.sh; fi
 
-# The release build as shipped, tuned for size: -Os, and every unused function and datum
-# dropped at link time. The hosts are the loopback servers bench.py starts, on ports of their
-# own so that a bench and the end-to-end tests can run side by side.
+# The release build as shipped (tuned for size: cmake/BuildSettings.cmake). The
+# hosts are the loopback servers bench.py starts, on ports of their own so that a bench and
+# the end-to-end tests can run side by side.
 cmake -S . -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
   -C cmake/loopback-hosts.cmake -DCMAKE_BUILD_TYPE=Release \
   -DBRIGHTMERE_PACKAGE_HOST=127.0.0.1:18580 -DBRIGHTMERE_FALLBACK_HOST=127.0.0.1:18581 \
   -DBRIGHTMERE_REPORT_HOST=127.0.0.1:18582 -DBRIGHTMERE_AGREEMENT_HOST=127.0.0.1:18583 \
-  -DBRIGHTMERE_OFFLINE_HOST=127.0.0.1:18583 \
-  "-DCMAKE_CXX_FLAGS_RELEASE=-Os -DNDEBUG -ffunction-sections -fdata-sections" \
-  "-DCMAKE_C_FLAGS_RELEASE=-Os -DNDEBUG -ffunction-sections -fdata-sections" \
-  "-DCMAKE_EXE_LINKER_FLAGS_RELEASE=-Wl,--gc-sections" >/dev/null
+  -DBRIGHTMERE_OFFLINE_HOST=127.0.0.1:18583 >/dev/null
 ninja -C "$build" -j2 brightmere-online-installer bench_programs bench_package ui_probe \
   trust_test_ca >/dev/null
 

@@ -390,11 +390,15 @@ class Harness:
         run.wait_for(lambda p: True, "the installer window", timeout)
         return run
 
+    def app_windows(self):
+        """The windows of the installed demo application."""
+        return [w for w in self.top_windows()
+                if w["title"] == self.o.display_name and w["class"] == "BrightmereDemoApp"]
+
     def close_app_windows(self):
         """Ends the demo application started by a test, by its process id."""
-        for w in self.top_windows():
-            if w["title"] == self.o.display_name and w["class"] == "BrightmereDemoApp":
-                self.wine("taskkill", "/PID", str(w["pid"]), "/F", check=False)
+        for w in self.app_windows():
+            self.wine("taskkill", "/PID", str(w["pid"]), "/F", check=False)
 
     def kill_setups(self):
         """Ends setup runs a test left hanging: the package's processes in this prefix (found

@@ -115,9 +115,7 @@ def start_app_and_exit(env, run):
     run.click(page.find("立即体验"))
     code = run.wait_exit(20)
     expect(code == 0, "the installer ended with exit code %s" % code)
-    app = wait_until("the installed application's window", lambda: [
-        w for w in env.top_windows()
-        if w["class"] == "BrightmereDemoApp" and w["title"] == env.o.display_name], 30)
+    app = wait_until("the installed application's window", env.app_windows, 30)
     env.screenshot("%02d-application-started" % (run.shots + 1))
     return app
 

@@ -15,7 +15,7 @@ import os
 import re
 import time
 
-from e2e_harness import Failure
+from e2e_harness import Failure, wait_until
 from e2e_observers import RoundTrips, registry_snapshot
 from e2e_scenarios import (ANY, START, CLICK_INSTALL, INSTALL_OK, RESULT_OK, DOWNLOAD_FAILED,
                            RESULT_DOWNLOAD_FAILED, DEFAULT_DIR, click_when,
@@ -311,6 +311,14 @@ def observe_collector_row(env, name, row):
             row.check("ends with 0 within %d s of the start button" % EXIT_SECONDS,
                       "ends with %s after %.2f s" % (code, seconds),
                       code == 0 and seconds <= EXIT_SECONDS)
+            # The application must be there, and be ended, before the next row: a running
+            # brightmere.exe makes the next install ask to close it.
+            try:
+                wait_until("the application", env.app_windows, 30)
+                started = "application started"
+            except Failure:
+                started = "no application window"
+            row.check("application started", started)
         finally:
             end_row(env, run, probe, row)
         received = [] if name == "down" else env.reports()

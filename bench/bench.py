@@ -16,6 +16,8 @@ as the median with min and max over the runs:
 Python standard library only. Needs DISPLAY and a ready Wine prefix (tools/with-wine).
 """
 import argparse
+import getpass
+import glob
 import json
 import os
 import platform
@@ -23,6 +25,7 @@ import shutil
 import statistics
 import subprocess
 import sys
+import tempfile
 import threading
 import time
 import urllib.request
@@ -161,8 +164,15 @@ class Bench:
         return [os.path.join(self.source, "tools", "wine-run"), self.prefix] + list(args)
 
     def wine(self, *args, check=True, env=None, timeout=120):
-        done = subprocess.run(self.wine_command(*args), env=env or self.env,
-                              capture_output=True, timeout=timeout)
+        # Output through files, not pipes: a program that starts Wine's desktop process
+        # (explorer.exe, restarted after the last window of a run went) hands it the pipe,
+        # which then stays open after the program ended and the read never finishes.
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            done = subprocess.run(self.wine_command(*args), env=env or self.env, stdout=out,
+                                  stderr=err, timeout=timeout)
+            out.seek(0)
+            err.seek(0)
+            done.stdout, done.stderr = out.read(), err.read()
         if check and done.returncode != 0:
             raise RuntimeError("%s failed (%d): %s" % (" ".join(args), done.returncode,
                                                        done.stderr.decode(errors="replace")[-400:]))
@@ -217,6 +227,16 @@ class Bench:
             self.wine("reg", "delete", UNINSTALL_KEY, "/f", view, check=False)
         for root in ("Program Files (x86)/harrowfields", "Program Files/harrowfields"):
             shutil.rmtree(os.path.join(self.prefix, "drive_c", root), ignore_errors=True)
+        # A first install, as a user's: no package and no cached copy of it from the run
+        # before. Deleting those 200 MiB files at the start of a download stalls every Wine
+        # window for 150-200 ms each (see BENCHMARKS.md), which is no part of a first install.
+        user = os.path.join(self.prefix, "drive_c", "users", getpass.getuser(), "AppData")
+        leftovers = [os.path.join(user, "Roaming", "brightmere", "Files", "brightmereInstaller.exe")]
+        leftovers += glob.glob(os.path.join(user, "Local", "Microsoft", "Windows", "INetCache",
+                                            "Content.IE5", "*", "caller*"))
+        for leftover in leftovers:
+            if os.path.exists(leftover):
+                os.remove(leftover)
 
     # ---- 1. start-up ------------------------------------------------------------------------
     def first_paint_ms(self, exe, label, kill_after):

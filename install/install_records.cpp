@@ -61,8 +61,8 @@ void WriteInstallRecords(const std::wstring& channel, const std::wstring& instal
 }
 
 bool IsAppInstalled() {
-  return HasInstallerPathRecord() || FindUninstallEntry(0) ||
-         FindUninstallEntry(kRegistryView64);
+  return HasInstallerPathRecord() || FindUninstallEntry(UninstallView::k32Bit) ||
+         FindUninstallEntry(UninstallView::k64Bit);
 }
 
 bool HasInstallerPathRecord() {
@@ -73,9 +73,10 @@ bool HasInstallerPathRecord() {
   return GetFileAttributesW(exe.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool FindUninstallEntry(unsigned view, const std::wstring& displayName) {
+bool FindUninstallEntry(UninstallView view, const std::wstring& displayName) {
   const std::wstring name = displayName.empty() ? build::kDisplayName : displayName;
-  const REGSAM access = KEY_READ | view;
+  const REGSAM access =
+      KEY_READ | (view == UninstallView::k32Bit ? KEY_WOW64_32KEY : KEY_WOW64_64KEY);
   ScopedKey uninstall(HKEY_LOCAL_MACHINE, kUninstallKey, access);
   if (!uninstall.Get())
     return false;

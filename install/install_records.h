@@ -11,22 +11,23 @@
 
 #include <string>
 
-// KEY_WOW64_64KEY: the 64-bit view of the registry, for FindUninstallEntry.
-constexpr unsigned kRegistryView64 = 0x100;
+// The two views of the system's uninstall list on 64-bit Windows. A 32-bit setup writes into
+// the 32-bit one. Both are named, so that the 32-bit installer and a 64-bit build of it read
+// the same places (on 32-bit Windows both name the one list there is).
+enum class UninstallView { k32Bit, k64Bit };
 
 // "InstallerChannel" := channel, then "InstallerPath" := installDir, under the AppInfo key.
 void WriteInstallRecords(const std::wstring& channel, const std::wstring& installDir);
 
-// The "InstallerPath" record, or an uninstall entry in the default then the 64-bit view.
+// The "InstallerPath" record, or an uninstall entry in the 32-bit then the 64-bit view.
 bool IsAppInstalled();
 
 // True when "InstallerPath" is recorded and brightmere.exe exists in that folder.
 bool HasInstallerPathRecord();
 
-// Scans the system's uninstall list in the given view (0: default, kRegistryView64) for an
-// entry whose "DisplayName" contains `displayName` (exact case); empty: the product's
-// display name.
-bool FindUninstallEntry(unsigned view, const std::wstring& displayName = L"");
+// Scans the system's uninstall list in the given view for an entry whose "DisplayName"
+// contains `displayName` (exact case); empty: the product's display name.
+bool FindUninstallEntry(UninstallView view, const std::wstring& displayName = L"");
 
 // Starts installDir\brightmere.exe through the shell. Failures are ignored, as the window
 // closes all the same.

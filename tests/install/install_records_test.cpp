@@ -116,22 +116,22 @@ TEST_F(InstallRecordsTest, EntryWithTheNameAndAVersionMatches) {
   ASSERT_TRUE(WriteUninstallEntry(L"bm test entry",
                                   std::wstring(build::kDisplayName) + L" 2.1.0.7",
                                   KEY_WOW64_32KEY));
-  EXPECT_TRUE(FindUninstallEntry(0));
+  EXPECT_TRUE(FindUninstallEntry(UninstallView::k32Bit));
 }
 
 TEST_F(InstallRecordsTest, NameInAnotherLetterCaseDoesNotMatch) {
   ASSERT_TRUE(WriteUninstallEntry(L"bm test other case", L"BRIGHTMERE PHOTO 3.0",
                                   KEY_WOW64_32KEY));
-  EXPECT_FALSE(FindUninstallEntry(0, L"Brightmere Photo"));
-  EXPECT_TRUE(FindUninstallEntry(0, L"BRIGHTMERE PHOTO"));
+  EXPECT_FALSE(FindUninstallEntry(UninstallView::k32Bit, L"Brightmere Photo"));
+  EXPECT_TRUE(FindUninstallEntry(UninstallView::k32Bit, L"BRIGHTMERE PHOTO"));
 }
 
 TEST_F(InstallRecordsTest, EntryOnlyInThe64BitViewIsFoundByTheThirdCheck) {
   ASSERT_TRUE(WriteUninstallEntry(L"bm test entry", build::kDisplayName, KEY_WOW64_64KEY));
 
   EXPECT_FALSE(HasInstallerPathRecord());
-  EXPECT_FALSE(FindUninstallEntry(0));
-  EXPECT_TRUE(FindUninstallEntry(kRegistryView64));
+  EXPECT_FALSE(FindUninstallEntry(UninstallView::k32Bit));
+  EXPECT_TRUE(FindUninstallEntry(UninstallView::k64Bit));
   EXPECT_TRUE(IsAppInstalled());
 }
 
@@ -139,7 +139,7 @@ TEST_F(InstallRecordsTest, DisplayNameTooLongForTheBufferDoesNotMatch) {
   std::wstring longName(300, L'x');  // 600 bytes and more: past the 512-byte buffer
   ASSERT_TRUE(WriteUninstallEntry(L"bm test entry", longName + build::kDisplayName,
                                   KEY_WOW64_32KEY));
-  EXPECT_FALSE(FindUninstallEntry(0));
+  EXPECT_FALSE(FindUninstallEntry(UninstallView::k32Bit));
 }
 
 TEST_F(InstallRecordsTest, TheDemoSetupLeavesAnEntryThatIsFound) {
@@ -147,9 +147,10 @@ TEST_F(InstallRecordsTest, TheDemoSetupLeavesAnEntryThatIsFound) {
   ASSERT_TRUE(install_test::CopyFileTo(install_test::DemoPackagePath(), package));
   ASSERT_EQ(RunSetupJob(package, dir_ + L"\\installed here", [](int64_t, int, int) {}), 0);
 
-  // A 32-bit setup on a 64-bit system writes into the 32-bit view, the default one here.
-  EXPECT_TRUE(FindUninstallEntry(0));
-  EXPECT_FALSE(FindUninstallEntry(kRegistryView64));
+  // A 32-bit setup on a 64-bit system writes into the 32-bit view, whatever the installer's
+  // own bitness.
+  EXPECT_TRUE(FindUninstallEntry(UninstallView::k32Bit));
+  EXPECT_FALSE(FindUninstallEntry(UninstallView::k64Bit));
 }
 
 TEST_F(InstallRecordsTest, LaunchUsesTheFolderChosenInTheWindow) {

@@ -93,31 +93,42 @@ TEST_F(LongRegistryValues, InstallerStartsAndRewritesTheUniqueId) {
   EXPECT_EQ(exitCode, 0u);
 }
 
-// Uninstall entries made under a name no real program has.
+// Uninstall entries made under a name no real program has, in the 32-bit view where setups
+// write.
 class HostileUninstallEntry : public testing::Test {
  protected:
   static constexpr wchar_t kName[] = L"RobustnessProbeProduct";
-  const std::wstring key_ =
-      L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\RobustnessProbeEntry";
+  const std::wstring key_ = L"RobustnessProbeEntry";
 
-  void TearDown() override { RegDeleteTreeW(HKEY_LOCAL_MACHINE, key_.c_str()); }
-
-  void Write(DWORD type, const void* data, DWORD bytes) {
-    ASSERT_EQ(RegSetKeyValueW(HKEY_LOCAL_MACHINE, key_.c_str(), L"DisplayName", type, data,
-                              bytes),
+  void SetUp() override {
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE,
+                              L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall", 0,
+                              nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, &list_,
+                              nullptr),
               ERROR_SUCCESS);
   }
+  void TearDown() override {
+    RegDeleteTreeW(list_, key_.c_str());
+    RegCloseKey(list_);
+  }
+
+  void Write(DWORD type, const void* data, DWORD bytes) {
+    ASSERT_EQ(RegSetKeyValueW(list_, key_.c_str(), L"DisplayName", type, data, bytes),
+              ERROR_SUCCESS);
+  }
+
+  HKEY list_ = nullptr;
 };
 
 TEST_F(HostileUninstallEntry, StringEntryWithTheNameMatches) {
-  WriteString(HKEY_LOCAL_MACHINE, key_, L"DisplayName", std::wstring(kName) + L" 1.0");
-  EXPECT_TRUE(FindUninstallEntry(0, kName));
+  WriteString(list_, key_, L"DisplayName", std::wstring(kName) + L" 1.0");
+  EXPECT_TRUE(FindUninstallEntry(UninstallView::k32Bit, kName));
 }
 
 TEST_F(HostileUninstallEntry, NumberIsNotAName) {
   const DWORD number = 0x00520052;  // "RR" when read as text
   Write(REG_DWORD, &number, sizeof(number));
-  EXPECT_FALSE(FindUninstallEntry(0, L"RR"));
+  EXPECT_FALSE(FindUninstallEntry(UninstallView::k32Bit, L"RR"));
 }
 
 TEST_F(HostileUninstallEntry, BinaryHoldingTheNameIsNotAName) {
@@ -127,14 +138,14 @@ TEST_F(HostileUninstallEntry, BinaryHoldingTheNameIsNotAName) {
                           reinterpret_cast<const BYTE*>(text.data() + text.size()));
   bytes.push_back(0x41);
   Write(REG_BINARY, bytes.data(), static_cast<DWORD>(bytes.size()));
-  EXPECT_FALSE(FindUninstallEntry(0, kName));
+  EXPECT_FALSE(FindUninstallEntry(UninstallView::k32Bit, kName));
 }
 
 TEST_F(HostileUninstallEntry, UnterminatedNameIsReadUpToItsEnd) {
   // 255 code units without a terminator: the name ends one code unit before the buffer does.
   std::wstring text = std::wstring(255 - wcslen(kName), L'x') + kName;
   Write(REG_SZ, text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)));
-  EXPECT_TRUE(FindUninstallEntry(0, kName));
+  EXPECT_TRUE(FindUninstallEntry(UninstallView::k32Bit, kName));
 }
 
 }  // namespace

@@ -143,7 +143,7 @@ int List(const std::wstring& target) {
   HWND window = FindTarget(target);
   if (!window) return 2;
   IAccessible* acc = nullptr;
-  HRESULT hr = AccessibleObjectFromWindow(window, OBJID_CLIENT, IID_IAccessible,
+  HRESULT hr = AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible),
                                           reinterpret_cast<void**>(&acc));
   if (FAILED(hr) || !acc) {
     fprintf(stderr, "ui_probe: no accessible object (hr %08lx)\n", static_cast<unsigned long>(hr));
@@ -175,7 +175,7 @@ int Press(const std::wstring& target, long id) {
   HWND window = FindTarget(target);
   if (!window) return 2;
   IAccessible* acc = nullptr;
-  if (FAILED(AccessibleObjectFromWindow(window, OBJID_CLIENT, IID_IAccessible,
+  if (FAILED(AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible),
                                         reinterpret_cast<void**>(&acc))) || !acc)
     return 1;
   VARIANT child;

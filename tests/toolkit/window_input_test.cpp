@@ -235,7 +235,7 @@ TEST_P(AccessibilityTest, ButtonHasNameRoleLocationAndPressesByDefaultAction) {
 
   IAccessible* acc = nullptr;
   ASSERT_EQ(S_OK, AccessibleObjectFromWindow(hwnd(), static_cast<DWORD>(OBJID_CLIENT),
-                                             IID_IAccessible, reinterpret_cast<void**>(&acc)));
+                                             __uuidof(IAccessible), reinterpret_cast<void**>(&acc)));
   long id = FindChild(acc, L"立即安装");
   ASSERT_NE(0, id);
   VARIANT child;
@@ -264,7 +264,7 @@ TEST_P(AccessibilityTest, HitTestFindsTheControlUnderAPoint) {
   Open(L"basic", L"basic.xml", GetParam());
   IAccessible* acc = nullptr;
   ASSERT_EQ(S_OK, AccessibleObjectFromWindow(hwnd(), static_cast<DWORD>(OBJID_CLIENT),
-                                             IID_IAccessible, reinterpret_cast<void**>(&acc)));
+                                             __uuidof(IAccessible), reinterpret_cast<void**>(&acc)));
   Control* start = window_->FindControl(L"btn_startinstall");
   POINT p{(start->GetPos().left + start->GetPos().right) / 2, start->GetPos().top + 3};
   ClientToScreen(hwnd(), &p);
@@ -279,7 +279,7 @@ TEST_P(AccessibilityTest, HiddenAndDisabledControlsReportTheirState) {
   Open(L"basic", L"basic.xml", GetParam());
   IAccessible* acc = nullptr;
   ASSERT_EQ(S_OK, AccessibleObjectFromWindow(hwnd(), static_cast<DWORD>(OBJID_CLIENT),
-                                             IID_IAccessible, reinterpret_cast<void**>(&acc)));
+                                             __uuidof(IAccessible), reinterpret_cast<void**>(&acc)));
   VARIANT child, state;
   child.vt = VT_I4;
   child.lVal = FindChild(acc, L"直接退出");  // on the hidden survey page, disabled

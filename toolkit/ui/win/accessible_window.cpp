@@ -55,7 +55,7 @@ class AccessibleRoot : public IAccessible {
 
   // IUnknown
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override {
-    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IAccessible) {
+    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == __uuidof(IAccessible)) {
       *out = static_cast<IAccessible*>(this);
       AddRef();
       return S_OK;
@@ -332,7 +332,7 @@ LRESULT AccessibleWindow::OnGetObject(WPARAM wParam, LPARAM lParam) {
   if (static_cast<LONG>(lParam) == static_cast<LONG>(OBJID_CLIENT)) {
     using Fn = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
     auto fn = GetSystemFunction<Fn>(L"oleacc.dll", "LresultFromObject");
-    if (fn) return fn(IID_IAccessible, wParam, static_cast<IAccessible*>(root_));
+    if (fn) return fn(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(root_));
   }
   return 0;
 }

@@ -4,7 +4,7 @@
 // state, location, value and default action. "Press" on a button clicks it.
 //
 //   IAccessible* acc;
-//   AccessibleObjectFromWindow(hwnd, OBJID_CLIENT, IID_IAccessible, (void**)&acc);
+//   AccessibleObjectFromWindow(hwnd, OBJID_CLIENT, __uuidof(IAccessible), (void**)&acc);
 //   acc->accDoDefaultAction(childIdOfInstallButton);
 //
 // Threading: UI thread only (COM calls from other processes arrive through the window's

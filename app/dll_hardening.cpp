@@ -1,8 +1,10 @@
 #include "app/dll_hardening.h"
 
-#include <delayimp.h>
-
 #include <string>
+
+// The runtime's delay-load helper, which the import stubs call: resolves one import.
+extern "C" FARPROC WINAPI __delayLoadHelper2(PCImgDelayDescr imports, FARPROC* entry);
+extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 namespace {
 
@@ -41,6 +43,19 @@ void HardenDllSearchPath() {
     return;
   // Windows 7 without KB2533623: the best the old loader offers.
   SetDllDirectoryW(L"");
+}
+
+bool BindDelayLoadedImports(const ImgDelayDescr& imports) {
+  // The table of the functions this program takes holds only those it calls; each is
+  // resolved as its first call through the stub would (the load goes through the hook above).
+  auto* base = reinterpret_cast<BYTE*>(&__ImageBase);
+  auto* entries = reinterpret_cast<FARPROC*>(base + imports.rvaIAT);
+  auto* names = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + imports.rvaINT);
+  for (size_t i = 0; names[i].u1.AddressOfData; ++i) {
+    if (!__delayLoadHelper2(&imports, &entries[i]))
+      return false;
+  }
+  return true;
 }
 
 HMODULE LoadSystemLibrary(const wchar_t* name) {

@@ -3,21 +3,38 @@
 // would otherwise run with those rights.
 //
 //   HardenDllSearchPath();                        // first statement of wWinMain
+//   BindDelayLoadedImports(BRIGHTMERE_DELAY_IMPORTS(gdiplus));
 //   HMODULE shcore = LoadSystemLibrary(L"shcore.dll");
 //
 // Every library loaded by name at run time goes through LoadSystemLibrary. Libraries that
 // are not KnownDLLs are delay-loaded (brightmere_delay_load in cmake/DelayLoad.cmake); their
 // loads go through LoadSystemLibrary as well.
 //
-// Threading: HardenDllSearchPath once, on the main thread, before any other thread exists;
-// LoadSystemLibrary on any thread.
+// Threading: HardenDllSearchPath and BindDelayLoadedImports once, on the main thread, before
+// any other thread exists; LoadSystemLibrary on any thread.
 #pragma once
 
 #include <windows.h>
+#include <delayimp.h>
 
 // Restricts the process's library search to System32 where the system allows it
 // (SetDefaultDllDirectories); elsewhere at least drops the current directory from it.
 void HardenDllSearchPath();
+
+// Resolves now, after HardenDllSearchPath, every function the program takes from a
+// delay-loaded library. Needed for libraries whose functions take float arguments: binutils'
+// x86_64 delay-load stub saves the integer argument registers but not xmm0-xmm3, so the first
+// call of each such function through the stub would receive garbage for its float arguments.
+// False when the library or one of the functions cannot be loaded.
+bool BindDelayLoadedImports(const ImgDelayDescr& imports);
+
+// The delay import descriptor of lib<name> in a program that delay-loads it
+// (brightmere_delay_load; dlltool names it after the delay import library's file, without
+// the i686 leading underscore, hence the assembler name).
+#define BRIGHTMERE_DELAY_IMPORTS(name) delay_imports_of_##name
+#define BRIGHTMERE_DECLARE_DELAY_IMPORTS(name)                 \
+  extern "C" const ImgDelayDescr BRIGHTMERE_DELAY_IMPORTS(name) \
+      __asm__("__DELAY_IMPORT_DESCRIPTOR_lib" #name "_a")
 
 // Loads a library from System32 only. Null when it isn't there.
 HMODULE LoadSystemLibrary(const wchar_t* name);

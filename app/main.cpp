@@ -8,12 +8,17 @@
 #include "app/startup/startup_trace.h"
 #include "toolkit/ui/win/paint_trace.h"
 
+BRIGHTMERE_DECLARE_DELAY_IMPORTS(gdiplus);
+
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previousInstance, LPWSTR commandLine,
                     int showMode) {
   BeginStartupTrace();
   ui::SetPaintObserver([](HWND, const RECT& painted) { TracePaintDone(painted); });
   // Before anything can load a library: the installer's folder is not trusted.
   HardenDllSearchPath();
+  // GDI+ takes float arguments, which the x86_64 delay-load stub would lose on each
+  // function's first call.
+  BindDelayLoadedImports(BRIGHTMERE_DELAY_IMPORTS(gdiplus));
   CommandLineArgs::Instance().Parse(commandLine ? commandLine : L"");
   MainThread mainThread(InstallerStartupSteps());
   mainThread.RunOnCurrentThreadWithLoop(base::MessageLoopType::kUi);

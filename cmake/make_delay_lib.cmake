@@ -1,4 +1,4 @@
-# cmake -DNM= -DDLLTOOL= -DAR= -DIMPORT_LIB= -DDLL= -DOUT= -P make_delay_lib.cmake
+# cmake -DNM= -DDLLTOOL= -DAR= -DSYMBOL_PREFIX= -DIMPORT_LIB= -DDLL= -DOUT= -P make_delay_lib.cmake
 # Writes a .def of every function the import library IMPORT_LIB names and turns it into a
 # delay import library OUT for DLL. Data exports are left out: they cannot be delay-loaded.
 # Ordinary objects some import libraries carry (libgdiplus.a holds the variables its C++
@@ -7,18 +7,21 @@ execute_process(COMMAND ${NM} ${IMPORT_LIB} OUTPUT_VARIABLE symbols RESULT_VARIA
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "nm failed on ${IMPORT_LIB}")
 endif()
-string(REGEX MATCHALL "[0-9a-f]+ T _[A-Za-z0-9_@?$]+" thunks "${symbols}")
+# SYMBOL_PREFIX: "_" on i686, empty on x86_64.
+string(REGEX MATCHALL "[0-9a-f]+ T ${SYMBOL_PREFIX}[A-Za-z0-9_@?$]+" thunks "${symbols}")
 set(def "LIBRARY ${DLL}\nEXPORTS\n")
 foreach(line ${thunks})
-  string(REGEX REPLACE "^[0-9a-f]+ T _" "" name "${line}")
+  string(REGEX REPLACE "^[0-9a-f]+ T ${SYMBOL_PREFIX}" "" name "${line}")
   string(APPEND def "${name}\n")
 endforeach()
 get_filename_component(dir "${OUT}" DIRECTORY)
 file(MAKE_DIRECTORY "${dir}")
 get_filename_component(stem "${OUT}" NAME_WE)
 file(WRITE "${dir}/${stem}.def" "${def}")
-execute_process(COMMAND ${DLLTOOL} -k --input-def "${dir}/${stem}.def" --dllname ${DLL}
-                        --output-delaylib "${OUT}" RESULT_VARIABLE rc)
+# Made in its own folder under its plain file name: dlltool names the delay import descriptor
+# after it (__DELAY_IMPORT_DESCRIPTOR_libgdiplus_a), which app/dll_hardening.h refers to.
+execute_process(COMMAND ${DLLTOOL} -k --input-def "${stem}.def" --dllname ${DLL}
+                        --output-delaylib "${stem}.a" WORKING_DIRECTORY "${dir}" RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "dlltool failed for ${DLL}")
 endif()

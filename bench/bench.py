@@ -526,7 +526,8 @@ def machine():
             if line.startswith("model name"):
                 cpu = line.split(":", 1)[1].strip()
                 break
-    wine = subprocess.run(["wine", "--version"], capture_output=True).stdout.decode().strip()
+    loader = os.environ.get("BRIGHTMERE_WINE_LOADER", "wine")
+    wine = subprocess.run([loader, "--version"], capture_output=True).stdout.decode().strip()
     with open("/proc/loadavg") as f:
         load = " ".join(f.read().split()[:3])
     return "%s, %d cores, %s, %s, load %s" % (cpu, os.cpu_count(), platform.release(), wine, load)
@@ -535,6 +536,7 @@ def machine():
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--build", required=True)
+    parser.add_argument("--arch", default="i686", help="the build's architecture, for the table")
     parser.add_argument("--startup-runs", type=int, default=9)
     parser.add_argument("--download-runs", type=int, default=3)
     parser.add_argument("--install-runs", type=int, default=2)
@@ -557,7 +559,7 @@ def main():
     finally:
         bench.stop()
         bench.clean_install_state()
-    text = "Machine: %s\n\n%s\n" % (machine(), bench.table())
+    text = "Machine: %s\nBuild measured: %s\n\n%s\n" % (machine(), o.arch, bench.table())
     print(text)
     if o.out:
         with open(o.out, "w", encoding="utf-8") as f:

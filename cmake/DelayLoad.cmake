@@ -9,19 +9,28 @@
 # function it exports is covered, and put in a per-target folder searched before the system
 # folder: every -l<lib> on the link line, also the ones other libraries (libcurl) bring, then
 # resolves to the delay thunks. Only libraries that are NOT KnownDLLs belong here.
-find_program(BRIGHTMERE_NM NAMES i686-w64-mingw32-nm REQUIRED)
-find_program(BRIGHTMERE_DLLTOOL NAMES i686-w64-mingw32-dlltool REQUIRED)
-find_program(BRIGHTMERE_AR NAMES i686-w64-mingw32-ar REQUIRED)
+#
+# The target's own binutils: an i686 delay library on an x86_64 link is only "skipping
+# incompatible" to the linker, which then quietly takes the ordinary import library instead.
+# i686 symbols carry a leading underscore, x86_64 ones do not.
+find_program(BRIGHTMERE_NM NAMES ${BRIGHTMERE_ARCH}-w64-mingw32-nm REQUIRED)
+find_program(BRIGHTMERE_DLLTOOL NAMES ${BRIGHTMERE_ARCH}-w64-mingw32-dlltool REQUIRED)
+find_program(BRIGHTMERE_AR NAMES ${BRIGHTMERE_ARCH}-w64-mingw32-ar REQUIRED)
 
 function(brightmere_delay_load target)
   set(script "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/make_delay_lib.cmake")
   set(dir "${CMAKE_BINARY_DIR}/delayload/${target}")
   set(outputs "")
+  set(symbol_prefix "")
+  if(BRIGHTMERE_ARCH STREQUAL "i686")
+    set(symbol_prefix "_")
+  endif()
   foreach(lib ${ARGN})
     find_library(BRIGHTMERE_IMPORT_${lib} NAMES ${lib} REQUIRED NO_CMAKE_ENVIRONMENT_PATH)
     set(out "${dir}/lib${lib}.a")
     add_custom_command(OUTPUT "${out}"
       COMMAND ${CMAKE_COMMAND} -DNM=${BRIGHTMERE_NM} -DDLLTOOL=${BRIGHTMERE_DLLTOOL} -DAR=${BRIGHTMERE_AR}
+              -DSYMBOL_PREFIX=${symbol_prefix}
               -DIMPORT_LIB=${BRIGHTMERE_IMPORT_${lib}} -DDLL=${lib}.dll -DOUT=${out}
               -P "${script}"
       DEPENDS "${script}" "${BRIGHTMERE_IMPORT_${lib}}"

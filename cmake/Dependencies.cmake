@@ -1,4 +1,5 @@
-# Third-party libraries. libcurl and pugixml are prepared by tools/setup.sh in build/deps;
+# Third-party libraries. libcurl (per architecture) and pugixml are prepared by tools/setup.sh
+# in build/deps;
 # zlib comes from Debian's MinGW package; GoogleTest from Debian's source tree.
 set(BRIGHTMERE_DEPS "${CMAKE_SOURCE_DIR}/build/deps" CACHE PATH "Where tools/setup.sh put the libraries it built")
 
@@ -14,8 +15,8 @@ find_package(ZLIB REQUIRED)
 
 add_library(curl_static STATIC IMPORTED GLOBAL)
 set_target_properties(curl_static PROPERTIES
-  IMPORTED_LOCATION "${BRIGHTMERE_DEPS}/curl/lib/libcurl.a"
-  INTERFACE_INCLUDE_DIRECTORIES "${BRIGHTMERE_DEPS}/curl/include"
+  IMPORTED_LOCATION "${BRIGHTMERE_DEPS}/${BRIGHTMERE_ARCH}/curl/lib/libcurl.a"
+  INTERFACE_INCLUDE_DIRECTORIES "${BRIGHTMERE_DEPS}/${BRIGHTMERE_ARCH}/curl/include"
   INTERFACE_COMPILE_DEFINITIONS CURL_STATICLIB
   INTERFACE_LINK_LIBRARIES "ws2_32;crypt32;bcrypt;advapi32")
 add_library(CURL::libcurl ALIAS curl_static)

@@ -17,3 +17,12 @@ function(brightmere_add_test name)
     set_tests_properties(${name} PROPERTIES RESOURCE_LOCK display)
   endif()
 endfunction()
+
+# On an x86_64 test build (a machine that cannot run 32-bit code, tools/test.sh): the i686
+# installer that ships, built in its own tree with its ui_probe, to check as a file and to
+# start once.
+set(BRIGHTMERE_SHIPPED_BUILD "" CACHE PATH
+    "The i686 build tree whose installer an x86_64 test build checks and smoke-runs (empty: none)")
+if(BRIGHTMERE_SHIPPED_BUILD)
+  set(BRIGHTMERE_SHIPPED_INSTALLER "${BRIGHTMERE_SHIPPED_BUILD}/app/brightmere-online-installer.exe")
+endif()

@@ -7,17 +7,21 @@
 #   Without one: a virtual display is used and the demo installs by itself like a user,
 #   saving a screenshot of every page to build/main/screenshots/demo/, then prints the
 #   reports.
-# BRIGHTMERE_BUILD_DIR picks another build tree (default build/main); BRIGHTMERE_DEMO_DRIVE=1
-# drives the install by itself even with a display.
+# It runs the build this machine can run (tools/machine.sh): the i686 installer, or the x86_64
+# build of it where the machine runs no 32-bit code, and says which.
+# BRIGHTMERE_BUILD_DIR picks another build tree (default: that build's, build/main for i686);
+# BRIGHTMERE_DEMO_DRIVE=1 drives the install by itself even with a display.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-build="${BRIGHTMERE_BUILD_DIR:-$top/build/main}"
-mkdir -p "$build"
-build=$(cd "$build" && pwd)
+. "$top/tools/machine.sh"
 
 "$top/tools/setup.sh"
-cmake -S "$top" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-i686.cmake" \
-  -C "$top/cmake/loopback-hosts.cmake" >/dev/null
+brightmere_choose_arch "$top"
+build="${BRIGHTMERE_BUILD_DIR:-$BRIGHTMERE_TEST_BUILD}"
+mkdir -p "$build"
+build=$(cd "$build" && pwd)
+echo "demo: running the $BRIGHTMERE_TEST_ARCH installer built in $build"
+brightmere_configure "$top" "$build" "$BRIGHTMERE_TEST_ARCH"
 cmake --build "$build" --target brightmere-online-installer brightmere_signed_demo_package \
   trust_test_ca ui_probe url_recorder -- -j2
 display_name=$(sed -n 's/^BRIGHTMERE_DISPLAY_NAME:STRING=//p' "$build/CMakeCache.txt")

@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
 # Installs what the project needs on a Debian machine (run as root) and builds the
-# third-party libraries that have no MinGW package into build/deps. Safe to run again:
-# when everything is already there it only checks and returns.
+# third-party libraries that have no MinGW package into build/deps, for each architecture this
+# machine builds (tools/machine.sh says which and prints why). Safe to run again: when
+# everything is already there it only checks and returns.
+#   setup.sh            prepares what tools/test.sh and tools/demo.sh need here
 set -euo pipefail
 
 top=$(cd "$(dirname "$0")/.." && pwd)
 deps="$top/build/deps"
+. "$top/tools/machine.sh"
 
 packages=(
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-x86-64-dev
+  binutils-mingw-w64-x86-64
   libz-mingw-w64-dev googletest
   wine wine32:i386 wine64
   xvfb xdotool imagemagick x11-utils fonts-wqy-microhei
@@ -16,6 +21,11 @@ packages=(
   cmake ninja-build dpkg-dev python3 python3-pil openssl curl
   clang libclang-rt-14-dev libpugixml-dev zlib1g-dev
 )
+
+brightmere_choose_arch "$top"
+brightmere_describe_arch
+# Only a machine without 32-bit support runs the shipped installer through qemu-user.
+if [ "$BRIGHTMERE_RUNS_I386" = 0 ]; then packages+=(qemu-user-static); fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -58,21 +68,34 @@ fetch_source() { # package -> unpacked source dir name printed
   echo "$dir"
 }
 
-# libcurl: static, Schannel for TLS, HTTP only.
-if [ ! -f "$deps/curl/lib/libcurl.a" ]; then
+# Prints the last lines of a dependency's build log and fails.
+build_failed() { # what log
+  echo "setup: building $1 failed; the end of $2:" >&2
+  tail -n 30 "$2" >&2
+  exit 1
+}
+
+# libcurl: static, Schannel for TLS, HTTP only; one per architecture, side by side.
+build_curl() { # arch
+  local arch=$1 prefix="$deps/$1/curl" work="$deps/$1/curl-build" log="$deps/$1/curl-build.log"
+  [ -f "$prefix/lib/libcurl.a" ] && return 0
+  local curl_src
   curl_src=$(fetch_source curl)
-  echo "setup: building libcurl from $curl_src"
-  rm -rf "$deps/curl-build"
-  cmake -S "$curl_src" -B "$deps/curl-build" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-i686.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$deps/curl" \
+  echo "setup: building libcurl for $arch from $curl_src"
+  rm -rf "$work"
+  mkdir -p "$deps/$arch"
+  cmake -S "$curl_src" -B "$work" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-$arch.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
     -DBUILD_SHARED_LIBS=OFF -DBUILD_CURL_EXE=OFF -DBUILD_TESTING=OFF -DENABLE_MANUAL=OFF \
     -DHTTP_ONLY=ON -DCURL_USE_SCHANNEL=ON -DCURL_USE_OPENSSL=OFF -DCURL_USE_LIBSSH2=OFF \
     -DCURL_ZLIB=OFF -DUSE_LIBIDN2=OFF -DCURL_DISABLE_LDAP=ON -DCURL_DISABLE_LDAPS=ON \
-    -DENABLE_UNICODE=ON -DPICKY_COMPILER=OFF >"$deps/curl-build.log" 2>&1
-  cmake --build "$deps/curl-build" >>"$deps/curl-build.log" 2>&1
-  cmake --install "$deps/curl-build" >>"$deps/curl-build.log" 2>&1
-fi
+    -DENABLE_UNICODE=ON -DPICKY_COMPILER=OFF >"$log" 2>&1 || build_failed libcurl "$log"
+  { cmake --build "$work" && cmake --install "$work"; } >>"$log" 2>&1 || build_failed libcurl "$log"
+}
+# The i686 build (what ships) is built everywhere; the x86_64 one where it is the tested one.
+build_curl i686
+if [ "$BRIGHTMERE_TEST_ARCH" = x86_64 ]; then build_curl x86_64; fi
 
 # pugixml: only its sources are needed; the project compiles them with its own toolchain.
 if [ ! -f "$deps/pugixml/src/pugixml.cpp" ]; then
@@ -81,4 +104,8 @@ if [ ! -f "$deps/pugixml/src/pugixml.cpp" ]; then
   cp -r "$pugi_src" "$deps/pugixml"
 fi
 
+if [ "$BRIGHTMERE_RUNS_I386" = 0 ]; then
+  brightmere_register_qemu_i386
+  echo "setup: i386 programs run through qemu-user ($BRIGHTMERE_BINFMT)"
+fi
 echo "setup: ready"

@@ -1,12 +1,25 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test under Wine. Used by CI as it is.
+# Where the machine runs 32-bit code, that is the i686 build (what ships). Where it cannot
+# (tools/machine.sh; BRIGHTMERE_FORCE_64BIT=1 acts as if), it is the x86_64 build under
+# wine64, and the i686 installer is built too: its file is checked, and it is started once
+# (through qemu-user where the kernel runs no 32-bit code) by the test "i686_installer_smoke".
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
-build="$top/build/main"
+. "$top/tools/machine.sh"
 
 "$top/tools/setup.sh"
-cmake -S "$top" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-i686.cmake" \
-  -C "$top/cmake/loopback-hosts.cmake" >/dev/null
+brightmere_choose_arch "$top"
+build="$BRIGHTMERE_TEST_BUILD"
+
+extra=()
+if [ "$BRIGHTMERE_TEST_ARCH" = x86_64 ]; then
+  ship="$BRIGHTMERE_SHIP_BUILD"
+  brightmere_configure "$top" "$ship" i686
+  cmake --build "$ship" --target brightmere-online-installer ui_probe
+  extra=(-DBRIGHTMERE_SHIPPED_BUILD="$ship")
+fi
+brightmere_configure "$top" "$build" "$BRIGHTMERE_TEST_ARCH" "${extra[@]}"
 cmake --build "$build"
 status=0
 started="$build/.ctest-started"
@@ -20,4 +33,7 @@ for table in "$build"/tests/e2e/fault-matrix/{primary,fallback,both,collector}.m
     cat "$table"
   fi
 done
+smoke="$build/tests/e2e/i686-smoke.txt"
+if [ -f "$smoke" ] && [ "$smoke" -nt "$started" ]; then printf '\n'; cat "$smoke"; fi
+brightmere_describe_arch
 exit $status

@@ -88,8 +88,12 @@ TEST(OsInfoTest, WindowsXpIsNamedWithItsServicePack) {
   EXPECT_EQ("Microsoft Windows xp sp3|64bit", ProbeOs(L"facts_probe.exe", L"winxp"));
 }
 
-TEST(OsInfoTest, ThirtyTwoBitProcessSeesSixtyFourBitWindows) {
-  static_assert(sizeof(void*) == 4, "the installer is a 32-bit program");
+// The shipped 32-bit installer runs under WOW64 there and must still say "64bit"; the x86_64
+// test build sees the same system natively.
+TEST(OsInfoTest, SixtyFourBitWindowsIsSeenFromEitherBuild) {
+  BOOL wow64 = FALSE;
+  ASSERT_TRUE(IsWow64Process(GetCurrentProcess(), &wow64));
+  EXPECT_EQ(wow64 != FALSE, sizeof(void*) == 4) << "the test prefix is a 64-bit system";
   EXPECT_TRUE(Is64BitWindows());
 }
 

@@ -43,7 +43,10 @@ def main(argv):
         env.set_scale(96)
         env.clean_install_state()
         SCENARIOS[options.scenario](env)
-        print("e2e %s: passed; screenshots in %s" % (options.scenario, env.shot_dir))
+        retried = h.Harness.wine_exit_crashes
+        print("e2e %s: passed; screenshots in %s%s" % (
+            options.scenario, env.shot_dir,
+            "; %d helper run(s) retried after Wine crashed in its exit" % retried if retried else ""))
         return 0
     except h.Failure as failure:
         print("e2e %s: FAILED: %s" % (options.scenario, failure), file=sys.stderr)

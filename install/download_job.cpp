@@ -83,6 +83,11 @@ int RunDownloadJob(const DownloadRequest& request, DownloadOutput* output,
     }
     output->downloadErrorText =
         FormatDownloadError(output->downloadErrorCode, size, callback.windowRequestCount());
+    // The engine reports success for any file it saved: an error page, a short file, and
+    // under Wine even a 404. The text above keeps the engine's result (the report's readers
+    // parse it); the code shown to the user must say what went wrong, not "success".
+    if (output->downloadErrorCode == 0)
+      output->downloadErrorCode = ERROR_INVALID_DATA;
   }
 
   const int64_t cost = (NowMilliseconds() - start) / 1000;

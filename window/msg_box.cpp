@@ -97,12 +97,14 @@ class MsgBox : public ui::WindowImplBase {
 
 bool ShowMsgBox(HWND owner, const std::wstring& content, MsgBoxCallback callback,
                 const std::wstring& title, const std::wstring& yesText,
-                const std::wstring& noText) {
+                const std::wstring& noText, MsgBoxRet notShownAnswer) {
   auto* box = new MsgBox(owner, callback);  // deletes itself in OnFinalMessage
   if (!box->Create(owner, L"", WS_POPUP | WS_SYSMENU, 0)) {
     delete box;
-    if (callback)
-      base::PostToThread(kUiThreadId, [callback] { callback(kMsgBoxNo); });
+    if (callback) {
+      base::PostDelayedToThread(kUiThreadId, [callback, notShownAnswer] { callback(notShownAnswer); },
+                                base::TimeDelta::FromMilliseconds(kNotShownAnswerDelayMs));
+    }
     return false;
   }
   box->Fill(title, content, yesText, noText);

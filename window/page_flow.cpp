@@ -95,7 +95,7 @@ void CMainWindow::OnCloseButton() {
                      OpenOfflinePackagePage();
                    }
                  }),
-                 L"提示", L"退出安装", L"下载完整安装包");
+                 L"提示", L"退出安装", L"下载完整安装包", /*notShownAnswer=*/kMsgBoxNo);
       return;
     }
     case CloseAction::ShowExitSurvey:

@@ -1,14 +1,14 @@
 // The installer settings: where the application goes, which distribution channel this
-// installer belongs to, where the setup package comes from and where it is stored. The main
-// window builds them once in its constructor; only installDir changes afterwards.
+// installer belongs to, where the setup package comes from and where it is stored. Start-up
+// builds them once, before the main window; only installDir changes afterwards.
 //
 //   InstallerSettings settings;
 //   if (!BuildInstallerSettings(CommandLineArgs(), &settings)) {
 //     ShowNoPackageSpaceMessage();  // package_dir.h
-//     ExitProcess(kNoPackageDirExitCode);
+//     EndProcessNow(kNoPackageDirExitCode);  // process_utils.h
 //   }
 //
-// UI thread (the window's constructor).
+// UI thread (start-up).
 #pragma once
 
 #include <map>

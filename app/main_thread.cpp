@@ -1,6 +1,7 @@
 #include "app/main_thread.h"
 
 #include <windows.h>
+#include <ole2.h>
 
 #include "app/dpi.h"
 #include "app/single_instance.h"
@@ -38,6 +39,10 @@ void MainThread::StartWorkers() {
 }
 
 void MainThread::OnThreadStart() {
+  // The folder browser (new dialog style) and the shell's open verb need OLE, as a
+  // single-threaded apartment, on the thread that calls them. Never undone: the process ends
+  // by terminating.
+  OleInitialize(nullptr);
   if (!GuardSingleInstance()) {
     PostQuitMessage(0);
     return;

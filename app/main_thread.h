@@ -1,5 +1,6 @@
 // The installer's three threads. MainThread turns the process's main thread into the UI
-// thread: its start-up hook guards against a second instance, starts the two workers, opens
+// thread: its start-up hook initialises OLE on it, guards against a second instance, starts
+// the two workers, opens
 // the skin and shows the main window; its shut-down hook undoes that. MiscThread is a worker
 // that is reachable by its identifier while it runs.
 //

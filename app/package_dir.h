@@ -4,7 +4,7 @@
 //   std::wstring dir;
 //   if (!ChoosePackageDir(DefaultPackageDirCandidates(), &dir)) {
 //     ShowNoPackageSpaceMessage();
-//     ExitProcess(kNoPackageDirExitCode);
+//     EndProcessNow(kNoPackageDirExitCode);  // process_utils.h
 //   }
 //
 // ShowNoPackageSpaceMessage: UI thread. Everything else: any thread.

@@ -26,6 +26,13 @@ class ScopedHandle {
 
 }  // namespace
 
+void EndProcessNow(int exitCode) {
+  TerminateProcess(GetCurrentProcess(), static_cast<UINT>(exitCode));
+  // Not reached: a process that terminates itself does not return from the call.
+  for (;;)
+    Sleep(INFINITE);
+}
+
 int FindProcessesByName(const std::wstring& exeName, bool terminate) {
   ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (!snapshot.IsValid())

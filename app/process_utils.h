@@ -1,5 +1,5 @@
-// Finding and ending running programs by executable name, and running a program hidden
-// while waiting for its exit code. The install flow uses them to make sure the installed
+// Finding and ending running programs by executable name, running a program hidden while
+// waiting for its exit code, and ending this process. The install flow uses them to make sure the installed
 // program is not running while its setup replaces it, and to run the package's silent setup.
 //
 //   if (FindProcessesByName(L"brightmere.exe", false) > 0) { ... ask the user ... }
@@ -10,6 +10,11 @@
 #pragma once
 
 #include <string>
+
+// Ends this process at once with `exitCode`. Every way out of the installer ends here: with
+// the workers running, an orderly exit (ExitProcess) would first wait for the loader lock and
+// run every library's detach code, and hangs when a worker holds that lock at that moment.
+[[noreturn]] void EndProcessNow(int exitCode);
 
 // Result of RunHiddenAndWait when the child ended but its exit code could not be read.
 constexpr int kExitCodeUnreadable = -10002;

@@ -15,7 +15,6 @@ CBSCallbackImpl::CBSCallbackImpl(ProgressHook progressHook) : progressHook_(prog
 }
 
 CBSCallbackImpl::~CBSCallbackImpl() {
-  std::lock_guard<std::mutex> lock(bindingLock_);
   if (binding_)
     binding_->Release();
 }
@@ -45,7 +44,6 @@ STDMETHODIMP_(ULONG) CBSCallbackImpl::Release() {
 
 STDMETHODIMP CBSCallbackImpl::OnStartBinding(DWORD, IBinding* binding) {
   NoteActivity();
-  std::lock_guard<std::mutex> lock(bindingLock_);
   if (binding_)
     binding_->Release();
   binding_ = binding;
@@ -70,8 +68,8 @@ STDMETHODIMP CBSCallbackImpl::OnProgress(ULONG progress, ULONG progressMax, ULON
     // A hop (and the request it sends) brings no data, so it is no sign of life for the
     // stall watchdog; and an engine that follows redirects without end must not keep the
     // attempt going for ever. Aborting the binding from inside its own progress report does
-    // not stop the engine; the watchdog's abort from its own thread does, so the attempt is
-    // marked as stalled for the watchdog's next check.
+    // not stop the engine; the watchdog's abort, delivered between the engine's reports,
+    // does, so the attempt is marked as stalled for the watchdog's next check.
     if (++redirectCount_ > kRedirectsPerAttempt) {
       aborted_ = true;
       lastActivity_ = 0;
@@ -86,7 +84,6 @@ STDMETHODIMP CBSCallbackImpl::OnProgress(ULONG progress, ULONG progressMax, ULON
 }
 
 STDMETHODIMP CBSCallbackImpl::OnStopBinding(HRESULT, LPCWSTR) {
-  std::lock_guard<std::mutex> lock(bindingLock_);
   if (binding_) {
     binding_->Release();
     binding_ = nullptr;
@@ -125,28 +122,29 @@ STDMETHODIMP CBSCallbackImpl::OnSecurityProblem(DWORD) {
   return RPC_E_RETRY;
 }
 
-void CBSCallbackImpl::BeginAttempt() {
+int CBSCallbackImpl::BeginAttempt() {
   securityProblemCount_ = 0;
   redirectCount_ = 0;
   aborted_ = false;
   NoteActivity();
+  return ++attempt_;
 }
 
 CBSCallbackImpl::Clock::time_point CBSCallbackImpl::LastActivity() const {
   return Clock::time_point(Clock::duration(lastActivity_.load()));
 }
 
-void CBSCallbackImpl::AbortTransfer() {
+void CBSCallbackImpl::GiveUp() {
   aborted_ = true;
-  IBinding* binding = nullptr;
-  {
-    std::lock_guard<std::mutex> lock(bindingLock_);
-    binding = binding_;
-    if (binding)
-      binding->AddRef();
-  }
-  // Outside the lock: the engine may stop the binding, and call OnStopBinding, right here.
-  if (binding) {
+}
+
+void CBSCallbackImpl::AbortBinding(int attempt) {
+  if (attempt != attempt_)
+    return;
+  aborted_ = true;
+  if (IBinding* binding = binding_) {
+    // Held across the call: the engine may stop the binding, and call OnStopBinding, inside.
+    binding->AddRef();
     binding->Abort();
     binding->Release();
   }

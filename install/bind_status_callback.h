@@ -8,8 +8,8 @@
 //   HRESULT hr = URLDownloadToFileW(nullptr, url, path, 0, &callback);
 //
 // One object serves every attempt of one download job, which owns it; reference counting
-// never frees it. Threading: the engine calls it on the download worker;
-// NoteActivity/LastActivity/AbortTransfer may be called from a watchdog thread.
+// never frees it. Threading: the engine calls it on the download worker, which also calls
+// BeginAttempt and AbortBinding; LastActivity and GiveUp may be called from a watchdog thread.
 #pragma once
 
 #include <windows.h>
@@ -18,7 +18,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
-#include <mutex>
 
 class CBSCallbackImpl : public IBindStatusCallback, public IHttpSecurity {
  public:
@@ -62,14 +61,19 @@ class CBSCallbackImpl : public IBindStatusCallback, public IHttpSecurity {
   // Window requests of every attempt so far; never reset.
   int windowRequestCount() const { return windowRequestCount_; }
 
-  // Resets what is counted per attempt and marks the attempt's start as activity.
-  void BeginAttempt();
+  // Resets what is counted per attempt and marks the attempt's start as activity. Returns
+  // the attempt's number, which names it to AbortBinding.
+  int BeginAttempt();
   // When the engine last showed that the transfer moves: the attempt's start and every
   // progress report but a redirect or a request sent.
   Clock::time_point LastActivity() const;
-  // Ends the running transfer: the engine's call returns with an error. Also makes every
-  // later progress report of this attempt answer E_ABORT. Any thread.
-  void AbortTransfer();
+  // Gives the running attempt up: every later progress report of it answers E_ABORT, which
+  // is what stops the engine when it next reports. Any thread.
+  void GiveUp();
+  // Gives attempt `attempt` up and aborts the engine's binding, when that attempt is still
+  // the running one (a late request for an attempt that has ended does nothing). Download
+  // worker only: the binding belongs to that thread's apartment.
+  void AbortBinding(int attempt);
 
  private:
   IBindStatusCallback* Primary() { return this; }
@@ -79,10 +83,10 @@ class CBSCallbackImpl : public IBindStatusCallback, public IHttpSecurity {
   std::atomic<ULONG> refCount_{1};
   ProgressHook progressHook_;
 
+  int attempt_ = 0;
   int securityProblemCount_ = 0;
   int redirectCount_ = 0;
   std::atomic<bool> aborted_{false};
   std::atomic<Clock::rep> lastActivity_{0};
-  std::mutex bindingLock_;
   IBinding* binding_ = nullptr;  // the engine's, AddRef'ed between start and stop
 };

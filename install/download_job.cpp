@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "build_settings.h"
+#include "install/abort_relay.h"
 #include "install/bind_status_callback.h"
 #include "install/download_engine.h"
 #include "install/download_progress.h"
@@ -33,13 +34,19 @@ class ScopedCom {
 };
 
 long RunAttempt(const std::wstring& url, const std::wstring& path,
-                std::chrono::milliseconds stallLimit, CBSCallbackImpl* callback) {
+                std::chrono::milliseconds stallLimit, CBSCallbackImpl* callback,
+                AbortRelay* relay) {
   DeleteFileW(path.c_str());  // no std::filesystem: see PackageFileSize
   DeleteUrlCacheEntryFor(url);
-  callback->BeginAttempt();
+  const int attempt = callback->BeginAttempt();
+  // A stall is judged on the watchdog's thread but acted on here, on the engine's thread
+  // (abort_relay.h says why); the E_ABORT answers stop an engine that still reports.
   StallWatchdog watchdog(
       stallLimit, [callback] { return callback->LastActivity(); },
-      [callback] { callback->AbortTransfer(); });
+      [callback, relay, attempt] {
+        callback->GiveUp();
+        relay->Request(static_cast<uintptr_t>(attempt));
+      });
   return DownloadUrlToFile(url, path, callback);
 }
 
@@ -62,6 +69,8 @@ int RunDownloadJob(const DownloadRequest& request, DownloadOutput* output,
   const int64_t start = NowMilliseconds();
   ScopedCom com;
   CBSCallbackImpl callback(&OnDownloadProgress);
+  AbortRelay relay(
+      [&callback](uintptr_t attempt) { callback.AbortBinding(static_cast<int>(attempt)); });
 
   int failed = 1;
   int attempt = 0;
@@ -69,7 +78,7 @@ int RunDownloadJob(const DownloadRequest& request, DownloadOutput* output,
     const std::wstring& url = attempt % 2 == 0 ? request.downloadUrl : request.fallbackUrl;
     output->downloadErrorText.clear();
     output->downloadErrorCode =
-        RunAttempt(url, request.packagePath, request.stallLimit, &callback);
+        RunAttempt(url, request.packagePath, request.stallLimit, &callback, &relay);
     const int size = static_cast<int>(PackageFileSize(request.packagePath));
     if (output->downloadErrorCode == 0 && IsPackageValid(request.packagePath)) {
       TrustResult trust = VerifyPackageSigner(request.packagePath, request.expectedSigner);
@@ -83,6 +92,11 @@ int RunDownloadJob(const DownloadRequest& request, DownloadOutput* output,
     }
     output->downloadErrorText =
         FormatDownloadError(output->downloadErrorCode, size, callback.windowRequestCount());
+    // The engine reports success for any file it saved: an error page, a short file, and
+    // under Wine even a 404. The text above keeps the engine's result (the report's readers
+    // parse it); the code shown to the user must say what went wrong, not "success".
+    if (output->downloadErrorCode == 0)
+      output->downloadErrorCode = ERROR_INVALID_DATA;
   }
 
   const int64_t cost = (NowMilliseconds() - start) / 1000;

@@ -41,7 +41,9 @@ struct DownloadOutput {
   // "" after a success; else "URLDownloadToFile hr = %08x size %d windows pop time = %d"
   // describing the last attempt.
   std::wstring downloadErrorText;
-  int downloadErrorCode = 0;  // the engine's HRESULT of the last attempt
+  // What failed the last attempt, for the failure page: the engine's HRESULT, the signature
+  // check's code, or ERROR_INVALID_DATA when the engine saved a file that is no package.
+  int downloadErrorCode = 0;
 };
 
 // Receives the "DownloadTimeCost" values: whole seconds, 0/1 failed, the number of the

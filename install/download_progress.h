@@ -17,6 +17,6 @@ constexpr int kDownloadProgressComplete = 900;
 
 extern std::atomic<int> downloadProgress;
 
-// received * 900 / total, truncated; a total of 0 (size not known yet) gives 1, so the bar
-// shows that something is happening.
+// received * 900 / total, truncated and at most 900 (more received than announced); a total
+// of 0 (size not known yet) gives 1, so the bar shows that something is happening.
 void OnDownloadProgress(uint32_t received, uint32_t total);

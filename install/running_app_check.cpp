@@ -15,7 +15,7 @@ constexpr int kAnswerRetry = 0;
 
 RunningAppPrompt MakeRunningAppPrompt(const std::wstring& displayName) {
   return RunningAppPrompt{L"提示", L"应用程序 \"" + displayName + L"\" 正在运行，是否强制关闭？",
-                          L"重试", L"强制关闭"};
+                          L"重试", L"强制关闭", kAnswerRetry};
 }
 
 void CloseRunningAppThenSetup(const RunningAppCheckHooks& hooks) {

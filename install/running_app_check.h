@@ -8,8 +8,8 @@
 //     RunningAppCheckHooks hooks;
 //     hooks.enterAppRunningPrompt = MakeWeak([this] { state = AppRunningPrompt; });
 //     hooks.ask = [this](const RunningAppPrompt& p, std::function<void(int)> answer) {
-//       ShowMsgBox(this, p.title, p.text, p.yesButton, p.noButton,
-//                  MakeWeak([answer](MsgBoxRet ret) { answer(ret); }));
+//       ShowMsgBox(GetHWND(), p.text, MakeWeak([answer](MsgBoxRet ret) { answer(ret); }),
+//                  p.title, p.yesButton, p.noButton, MsgBoxRet(p.notShownAnswer));
 //     };
 //     hooks.startInstalling = MakeWeak([this] { state = Installing; StartSetup(); });
 //     ::CloseRunningAppThenSetup(hooks);
@@ -29,6 +29,9 @@ struct RunningAppPrompt {
   std::wstring text;       // "应用程序 "<display name>" 正在运行，是否强制关闭？"
   std::wstring yesButton;  // "重试"  (answer 0)
   std::wstring noButton;   // "强制关闭" (answer 1, as is the box's close button)
+  // The answer when the prompt cannot be shown: "重试", which ends nothing. Nobody agreed to
+  // end the user's application, and with the application still running the install waits.
+  int notShownAnswer = 0;
 };
 
 RunningAppPrompt MakeRunningAppPrompt(const std::wstring& displayName);

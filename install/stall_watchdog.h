@@ -5,12 +5,13 @@
 //
 //   StallWatchdog watchdog(std::chrono::seconds(60),
 //                          [&] { return callback.LastActivity(); },
-//                          [&] { callback.AbortTransfer(); });
+//                          [&] { callback.GiveUp(); relay.Request(attempt); });
 //   ... blocking transfer ...
 //   bool stalled = watchdog.Fired();   // the destructor stops the thread
 //
 // Threading: construct and destroy on the thread that runs the transfer; the abort
-// function runs on the watchdog's own thread.
+// function runs on the watchdog's own thread, so it must hand anything that belongs to the
+// transfer's thread over to it (abort_relay.h).
 #pragma once
 
 #include <chrono>

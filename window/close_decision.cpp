@@ -13,3 +13,8 @@ CloseAction DecideCloseAction(InstallerState state, const std::function<bool()>&
 std::wstring InstalledExitValue(InstallerState state) {
   return state == DownloadFailed ? L"Failed 已安装" : L"Start 已安装";
 }
+
+FailedSetupPrompt MakeFailedSetupPrompt(const std::wstring& displayName) {
+  return FailedSetupPrompt{L"提示", L"建议尽快下载完整安装包安装 \"" + displayName + L"\" 确定退出吗？",
+                           L"退出安装", L"下载完整安装包"};
+}

@@ -37,7 +37,8 @@ void CMainWindow::CloseRunningAppThenSetup() {
   hooks.ask = [this](const RunningAppPrompt& prompt, std::function<void(int)> answer) {
     ShowMsgBox(GetHWND(), prompt.text,
                MakeWeak([answer](MsgBoxRet ret) { answer(static_cast<int>(ret)); }),
-               prompt.title, prompt.yesButton, prompt.noButton);
+               prompt.title, prompt.yesButton, prompt.noButton,
+               static_cast<MsgBoxRet>(prompt.notShownAnswer));
   };
   hooks.startInstalling = MakeWeak([this] {
     state = Installing;

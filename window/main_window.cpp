@@ -1,8 +1,7 @@
 #include "window/main_window.h"
 
-#include "app/command_line_args.h"
 #include "app/installer_settings.h"
-#include "app/package_dir.h"
+#include "app/process_utils.h"
 #include "app/thread_ids.h"
 #include "build_settings.h"
 #include "install/download_engine.h"
@@ -23,13 +22,7 @@ constexpr base::TimeDelta kExitReportPoll = base::TimeDelta::FromMilliseconds(20
 
 }  // namespace
 
-CMainWindow::CMainWindow() {
-  InstallerSettings settings;
-  if (!BuildInstallerSettings(CommandLineArgs::Instance().arguments(), &settings)) {
-    // No folder can take the package: nothing the window could do would work.
-    ShowNoPackageSpaceMessage();
-    ExitProcess(kNoPackageDirExitCode);
-  }
+CMainWindow::CMainWindow(const InstallerSettings& settings) {
   downloadUrl = settings.downloadUrl;
   packageDir = settings.packageDir;
   packagePath = settings.packagePath;
@@ -119,8 +112,7 @@ void CMainWindow::OnFirstPaint() {
 LRESULT CMainWindow::OnCloseMessage(WPARAM, LPARAM, bool& handled) {
   // Every way out ends here: the process ends at once, without an orderly shutdown.
   handled = true;
-  TerminateProcess(GetCurrentProcess(), 0);
-  return 0;
+  EndProcessNow(0);
 }
 
 void CMainWindow::CloseAfterReports() {

@@ -2,7 +2,9 @@
 // success, failure, exit survey) live in one layout, "basic/basic.xml", and only one is
 // visible at a time. Every click and every job result ends in a method of this class.
 //
-//   auto* window = new CMainWindow();   // computes the installer settings
+//   InstallerSettings settings;          // app/installer_settings.h
+//   if (!BuildInstallerSettings(args, &settings)) { ... tell the user, end ... }
+//   auto* window = new CMainWindow(settings);
 //   window->Create(nullptr, L"MainWindow", 0x00CE0000, 0, true);
 //   window->SetWindowText(title); window->CenterWindow(); window->ShowWindow();
 //
@@ -30,9 +32,11 @@ class RichEdit;
 class VBox;
 }  // namespace ui
 
+struct InstallerSettings;
+
 class CMainWindow : public ui::WindowImplBase {
  public:
-  CMainWindow();
+  explicit CMainWindow(const InstallerSettings& settings);
 
   std::wstring WindowClassName() const override { return L"MainWindow"; }
   void OnWindowInit() override;

@@ -5,9 +5,14 @@
 #include "toolkit/ui/core/button.h"
 #include "toolkit/ui/core/label.h"
 #include "toolkit/ui/core/rich_edit.h"
+#include "toolkit/ui/win/font_cache.h"
+#include "toolkit/ui/win/global_manager.h"
 #include "toolkit/ui/win/window_impl_base.h"
 
 namespace {
+
+// Room on each side of a button's caption, in pixels at 100 %.
+constexpr int kCaptionRoom = 12;
 
 class MsgBox : public ui::WindowImplBase {
  public:
@@ -54,9 +59,26 @@ class MsgBox : public ui::WindowImplBase {
       return;
     }
     button->SetText(text);
+    FitWidthToText(button);
     button->SetVisible(true);
     if (focus)
       button->SetFocus();
+  }
+
+  // The layout's width suits a short caption; a longer one widens the button rather than
+  // being cut.
+  void FitWidthToText(ui::Button* button) {
+    const ui::Length& width = button->GetWidth();
+    if (width.kind != ui::Length::kFixed)
+      return;
+    const int scale = GetDisplayScale();
+    const int textWidth =
+        ui::GlobalManager::GetFonts().MeasureText(button->GetText(), button->GetFont(), scale).width;
+    const ui::Insets& padding = button->GetPadding();
+    const int needed = (textWidth * 100 + scale - 1) / scale + padding.left + padding.right +
+                       2 * kCaptionRoom;  // at 100 %, rounded up
+    if (needed > width.value)
+      button->SetFixedWidth(needed);
   }
 
   bool OnClick(const ui::EventArgs& e) {
@@ -97,12 +119,14 @@ class MsgBox : public ui::WindowImplBase {
 
 bool ShowMsgBox(HWND owner, const std::wstring& content, MsgBoxCallback callback,
                 const std::wstring& title, const std::wstring& yesText,
-                const std::wstring& noText) {
+                const std::wstring& noText, MsgBoxRet notShownAnswer) {
   auto* box = new MsgBox(owner, callback);  // deletes itself in OnFinalMessage
   if (!box->Create(owner, L"", WS_POPUP | WS_SYSMENU, 0)) {
     delete box;
-    if (callback)
-      base::PostToThread(kUiThreadId, [callback] { callback(kMsgBoxNo); });
+    if (callback) {
+      base::PostDelayedToThread(kUiThreadId, [callback, notShownAnswer] { callback(notShownAnswer); },
+                                base::TimeDelta::FromMilliseconds(kNotShownAnswerDelayMs));
+    }
     return false;
   }
   box->Fill(title, content, yesText, noText);

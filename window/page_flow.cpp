@@ -85,9 +85,8 @@ void CMainWindow::OnCloseButton() {
       CloseAfterReports();
       return;
     case CloseAction::AskAfterFailedSetup: {
-      wchar_t content[256];
-      swprintf(content, 256, L"建议尽快下载完整安装包安装 \"%ls\" 确定退出吗？", build::kDisplayName);
-      ShowMsgBox(GetHWND(), content, MakeWeak([this](MsgBoxRet ret) {
+      const FailedSetupPrompt prompt = MakeFailedSetupPrompt(build::kDisplayName);
+      ShowMsgBox(GetHWND(), prompt.text, MakeWeak([this](MsgBoxRet ret) {
                    if (ret == kMsgBoxYes) {
                      ReportExit(kExitFailedNotInstalled);
                      CloseAfterReports();
@@ -95,7 +94,7 @@ void CMainWindow::OnCloseButton() {
                      OpenOfflinePackagePage();
                    }
                  }),
-                 L"提示", L"退出安装", L"下载完整安装包");
+                 prompt.title, prompt.yesButton, prompt.noButton, /*notShownAnswer=*/kMsgBoxNo);
       return;
     }
     case CloseAction::ShowExitSurvey:
@@ -229,7 +228,7 @@ void CMainWindow::ShowFailedPage(const std::wstring& message, int code,
                                  const std::wstring& suffix) {
   ShowPageFor(state);
   if (download_failed_msg)
-    download_failed_msg->SetText(L"失败原因：" + SystemMessageText(code) + suffix);
+    download_failed_msg->SetText(FailureReasonText(code, suffix));
   ReportInstallFailure(message);
   SetForegroundWindow(GetHWND());
 }

@@ -65,3 +65,7 @@ std::wstring SystemMessageText(int code) {
   ReplaceAll(text, L"\n", L"");
   return text;
 }
+
+std::wstring FailureReasonText(int code, const std::wstring& suffix) {
+  return L"失败原因：" + SystemMessageText(code) + suffix;
+}

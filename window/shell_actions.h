@@ -23,3 +23,7 @@ std::wstring TrimUrl(const std::wstring& url);
 // The system's message text for `code` in the default language, CR and LF removed; empty
 // when the system has none.
 std::wstring SystemMessageText(int code);
+
+// The failure page's reason line: "失败原因：" + the system's text for `code` + `suffix`
+// ("(下载)" or "(安装)").
+std::wstring FailureReasonText(int code, const std::wstring& suffix);

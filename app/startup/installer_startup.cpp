@@ -5,6 +5,9 @@
 #include <memory>
 #include <string>
 
+#include "app/command_line_args.h"
+#include "app/installer_settings.h"
+#include "app/process_utils.h"
 #include "build_settings.h"
 #include "report/report.h"
 #include "report/report_catalogue.h"
@@ -43,7 +46,7 @@ std::wstring ReasonText(const std::string& reason) {
                       ReasonText(reason) + L")";
   std::wstring caption = std::wstring(build::kDisplayName) + L"安装提示";
   MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
-  ExitProcess(kNoSkinExitCode);
+  EndProcessNow(kNoSkinExitCode);
 }
 
 void OpenSkin() {
@@ -69,8 +72,14 @@ void StartToolkit(const std::wstring& themeFolder, int displayScale) {
 }
 
 void CreateMainWindow() {
+  InstallerSettings settings;
+  if (!BuildInstallerSettings(CommandLineArgs::Instance().arguments(), &settings)) {
+    // No folder can take the package: nothing the window could do would work.
+    ShowNoPackageSpaceMessage();
+    EndProcessNow(kNoPackageDirExitCode);
+  }
   // Never deleted: closing it ends the process.
-  auto* window = new CMainWindow();
+  auto* window = new CMainWindow(settings);
   if (!window->Create(nullptr, L"MainWindow", kMainWindowStyle, 0, true))
     FailWithoutSkin(window->GetLayoutError());
   window->SetWindowText(std::wstring(build::kDisplayName) + L" 安装程序");

@@ -11,6 +11,7 @@
 
 #include "app/thread_ids.h"
 #include "gtest/gtest.h"
+#include "tests/app_entry/child_process.h"
 #include "toolkit/base/thread_directory.h"
 
 namespace {
@@ -54,6 +55,13 @@ void RecordThreadEnd(int id, std::shared_ptr<EndLog> log) {
     note->name = base::FrameworkThread::Current()->thread_name();
     FlsSetValue(slot, note.release());
   });
+}
+
+// The shell's folder browser and open verb are called on the UI thread and need it to be a
+// single-threaded apartment by the time the window exists. In a process of its own: start-up
+// claims the single-instance mutex for the rest of the process's life.
+TEST(MainThreadTest, UiThreadIsAnApartmentWhenTheWindowIsCreated) {
+  EXPECT_EQ(RunToExit(TestProgramDir() + L"\\app_entry_apartment_probe.exe", L""), 0);
 }
 
 TEST(MainThreadTest, StartWorkersRegistersBothWorkersByName) {

@@ -4,7 +4,7 @@ display, driven through its accessibility tree and real clicks (tests/e2e/e2e_ha
 
   e2e_driver.py --source-dir S --work-dir W --prefix P --installer EXE --package PKG
                 --signing-root DER --trust-ca EXE --probe EXE --url-recorder EXE
-                --window-probe EXE --display-name NAME SCENARIO
+                --window-probe EXE --demo-app EXE --display-name NAME SCENARIO
 
 Screenshots of every page go to W/screenshots/SCENARIO/. Exit code 0 when the scenario
 passed. Must run where DISPLAY and a warm wineserver are set up (tools/with-wine).
@@ -25,7 +25,7 @@ SCENARIOS = dict(e2e_scenarios.SCENARIOS, **fault_matrix.GROUPS)
 def parse(argv):
     p = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     for name in ("source-dir", "work-dir", "prefix", "installer", "package", "signing-root", "trust-ca",
-                 "probe", "url-recorder", "window-probe", "display-name"):
+                 "probe", "url-recorder", "window-probe", "demo-app", "display-name"):
         p.add_argument("--" + name, required=True)
     p.add_argument("scenario", choices=sorted(SCENARIOS))
     return p.parse_args(argv)

@@ -407,6 +407,14 @@ class Harness:
         run.wait_for(lambda p: True, "the installer window", timeout)
         return run
 
+    def start_app(self):
+        """Starts the demo application, a real running brightmere.exe, and returns once its
+        window is up. close_app_windows ends it."""
+        log = open(os.path.join(self.o.work_dir, "application.out"), "ab")
+        subprocess.Popen([os.path.join(self.o.source_dir, "tools", "wine-run"), self.prefix,
+                          self.o.demo_app], env=self.env, stdout=log, stderr=subprocess.STDOUT)
+        return wait_until("the application's window", self.app_windows, 30)
+
     def app_windows(self):
         """The windows of the installed demo application."""
         return [w for w in self.top_windows()

@@ -109,11 +109,47 @@ TEST_F(CBSCallbackImplTest, EachAttemptGetsItsOwnSecurityRetries) {
   EXPECT_EQ(callback_.OnSecurityProblem(ERROR_INTERNET_SEC_CERT_CN_INVALID), RPC_E_RETRY);
 }
 
-TEST_F(CBSCallbackImplTest, AbortedAttemptRefusesFurtherProgress) {
-  callback_.AbortTransfer();
+TEST_F(CBSCallbackImplTest, GivenUpAttemptRefusesFurtherProgress) {
+  callback_.GiveUp();
   EXPECT_EQ(callback_.OnProgress(1, 2, BINDSTATUS_DOWNLOADINGDATA, nullptr), E_ABORT);
   callback_.BeginAttempt();
   EXPECT_EQ(callback_.OnProgress(1, 2, BINDSTATUS_DOWNLOADINGDATA, nullptr), S_OK);
+}
+
+// The engine's binding, as far as an abort goes.
+class FakeBinding : public IBinding {
+ public:
+  int aborts = 0;
+  STDMETHODIMP QueryInterface(REFIID, void** object) override {
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+  STDMETHODIMP_(ULONG) Release() override { return 1; }
+  STDMETHODIMP Abort() override {
+    ++aborts;
+    return S_OK;
+  }
+  STDMETHODIMP Suspend() override { return E_NOTIMPL; }
+  STDMETHODIMP Resume() override { return E_NOTIMPL; }
+  STDMETHODIMP SetPriority(LONG) override { return E_NOTIMPL; }
+  STDMETHODIMP GetPriority(LONG*) override { return E_NOTIMPL; }
+  STDMETHODIMP GetBindResult(CLSID*, DWORD*, LPOLESTR*, DWORD*) override { return E_NOTIMPL; }
+};
+
+// An abort request may arrive after its attempt has ended: it must not end the next one.
+TEST_F(CBSCallbackImplTest, AbortReachesOnlyTheAttemptItWasMeantFor) {
+  FakeBinding binding;
+  const int first = callback_.BeginAttempt();
+  const int second = callback_.BeginAttempt();
+  callback_.OnStartBinding(0, &binding);
+  callback_.AbortBinding(first);
+  EXPECT_EQ(binding.aborts, 0);
+  EXPECT_EQ(callback_.OnProgress(1, 2, BINDSTATUS_DOWNLOADINGDATA, nullptr), S_OK);
+  callback_.AbortBinding(second);
+  EXPECT_EQ(binding.aborts, 1);
+  EXPECT_EQ(callback_.OnProgress(1, 2, BINDSTATUS_DOWNLOADINGDATA, nullptr), E_ABORT);
+  callback_.OnStopBinding(E_ABORT, nullptr);
 }
 
 TEST_F(CBSCallbackImplTest, ProgressCountsAsActivity) {

@@ -31,4 +31,14 @@ TEST(DownloadProgressTest, SizesAboveTwoGibibytesDoNotOverflow) {
   EXPECT_EQ(downloadProgress.load(), 675);
 }
 
+TEST(DownloadProgressTest, MoreReceivedThanAnnouncedStopsAt900) {
+  struct Case {
+    uint32_t received, total;
+  };
+  for (const Case& c : {Case{1001, 1000}, Case{11218705, 11218704}, Case{4294967295u, 1}}) {
+    OnDownloadProgress(c.received, c.total);
+    EXPECT_EQ(downloadProgress.load(), 900) << c.received << " of " << c.total;
+  }
+}
+
 }  // namespace

@@ -78,6 +78,18 @@ TEST_F(RunningAppCheckTest, RetryWhileStillRunningPromptsAgain) {
   EXPECT_FALSE(app.WaitExit(0, &code));
 }
 
+TEST_F(RunningAppCheckTest, PromptThatCannotBeShownEndsNothing) {
+  ChildProcess app(install_test::DemoAppPath());
+  ASSERT_TRUE(app.WaitReady(kWaitMs));
+  CloseRunningAppThenSetup(hooks_);
+  ASSERT_EQ(prompts_.size(), 1u);
+  Answer(prompts_[0].notShownAnswer);  // what the message box answers when it cannot show
+
+  EXPECT_EQ(events_, (std::vector<std::string>{"prompt-state", "ask", "prompt-state", "ask"}));
+  DWORD code;
+  EXPECT_FALSE(app.WaitExit(0, &code)) << "the application was ended without asking";
+}
+
 TEST_F(RunningAppCheckTest, RetryAfterTheUserClosedTheAppStartsTheSetup) {
   {
     ChildProcess app(install_test::DemoAppPath());

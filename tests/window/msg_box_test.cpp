@@ -80,7 +80,7 @@ class MsgBoxTest : public ::testing::Test {
             outcome.ownerEnabledAtAnswer = IsWindowEnabled(ownerHwnd) != FALSE;
             PostQuitMessage(0);
           },
-          L"提示", yesText, noText);
+          L"提示", yesText, noText, kMsgBoxNo);
       base::PostDelayedToThread(kUiThreadId, [&outcome, ownerHwnd, press] {
         ui::WindowImplBase* box = FindMsgBox();
         if (!box)
@@ -133,6 +133,35 @@ TEST_F(MsgBoxTest, BothButtonsFocusYesAndTheCloseButtonAnswersNo) {
   ASSERT_TRUE(outcome.answered);
   EXPECT_EQ(outcome.answer, kMsgBoxNo);
   EXPECT_TRUE(outcome.ownerEnabledAtAnswer);
+}
+
+// A box that cannot be created (here: its owner is gone) answers what the caller named as
+// the harmless choice, whichever button that is.
+TEST_F(MsgBoxTest, BoxThatCannotBeShownAnswersTheCallersHarmlessChoice) {
+  for (MsgBoxRet harmless : {kMsgBoxYes, kMsgBoxNo}) {
+    bool created = true;
+    bool answered = false;
+    MsgBoxRet answer = harmless == kMsgBoxYes ? kMsgBoxNo : kMsgBoxYes;
+    UiThread ui([&] {
+      HWND gone = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  nullptr, nullptr);
+      DestroyWindow(gone);
+      created = ShowMsgBox(
+          gone, L"应用程序正在运行，是否强制关闭？",
+          [&](MsgBoxRet ret) {
+            answered = true;
+            answer = ret;
+            PostQuitMessage(0);
+          },
+          L"提示", L"重试", L"强制关闭", harmless);
+      base::PostDelayedToThread(kUiThreadId, [] { PostQuitMessage(0); },
+                                base::TimeDelta::FromSeconds(10));
+    });
+    ui.RunOnCurrentThreadWithLoop(base::MessageLoopType::kUi);
+    EXPECT_FALSE(created);
+    ASSERT_TRUE(answered);
+    EXPECT_EQ(answer, harmless);
+  }
 }
 
 }  // namespace

@@ -1,12 +1,4 @@
-# Cross toolchain: 64-bit Windows with the posix thread model: the test build for machines
-# that cannot run 32-bit code (tools/machine.sh). What ships is the i686 build.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# Cross toolchain: 64-bit Windows, the test build for machines that cannot run 32-bit code
+# (tools/machine.sh).
+set(BRIGHTMERE_TOOLCHAIN_ARCH x86_64)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-toolchain.cmake)

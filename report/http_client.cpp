@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "build_settings.h"
+#include "report/report_text.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ size_t AppendResponse(char* data, size_t size, size_t count, void* buffer) {
 }  // namespace
 
 void SetGlobalCookie(const std::string& name, const std::string& value) {
-  GlobalCookies()[name] = value;
+  GlobalCookies()[name] = CookieSafe(value);
 }
 
 void ClearGlobalCookiesForTesting() { GlobalCookies().clear(); }

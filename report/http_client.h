@@ -21,7 +21,8 @@
 typedef void CURL;
 struct curl_slist;
 
-// Sets a cookie sent with every upload; a second call with the same name replaces it.
+// Sets a cookie sent with every upload; a second call with the same name replaces it. CR, LF
+// and ";" are dropped from the value (CookieSafe, report_text.h).
 void SetGlobalCookie(const std::string& name, const std::string& value);
 void ClearGlobalCookiesForTesting();
 

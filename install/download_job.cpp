@@ -2,6 +2,7 @@
 
 #include <objbase.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "build_settings.h"
@@ -36,7 +37,7 @@ long RunAttempt(const std::wstring& url, const std::wstring& path,
                 std::chrono::milliseconds stallLimit, CBSCallbackImpl* callback) {
   DeleteFileW(path.c_str());  // no std::filesystem: see PackageFileSize
   DeleteUrlCacheEntryFor(url);
-  callback->BeginAttempt();
+  callback->BeginAttempt(MinBytesPerStallLimit(stallLimit));
   StallWatchdog watchdog(
       stallLimit, [callback] { return callback->LastActivity(); },
       [callback] { callback->AbortTransfer(); });
@@ -44,6 +45,11 @@ long RunAttempt(const std::wstring& url, const std::wstring& path,
 }
 
 }  // namespace
+
+uint32_t MinBytesPerStallLimit(std::chrono::milliseconds stallLimit) {
+  const int64_t bytes = int64_t{kMinDownloadBytesPerSecond} * stallLimit.count() / 1000;
+  return static_cast<uint32_t>(std::max<int64_t>(bytes, 1));
+}
 
 std::wstring FallbackPackageUrl() {
   return std::wstring(L"https://") + build::kFallbackHost + L"/brightmere/brightmereSetup.exe";

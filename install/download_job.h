@@ -27,6 +27,12 @@
 constexpr int kDownloadAttempts = 6;
 // An attempt that receives nothing for this long is aborted and counts as failed.
 constexpr std::chrono::milliseconds kDownloadStallLimit{60000};
+// An attempt slower than this over a whole stall limit is a stall too: a trickle would
+// otherwise hold the installer for days.
+constexpr uint32_t kMinDownloadBytesPerSecond = 1024;
+
+// The bytes an attempt must receive within one stall limit to count as moving.
+uint32_t MinBytesPerStallLimit(std::chrono::milliseconds stallLimit);
 
 struct DownloadRequest {
   std::wstring downloadUrl;  // attempts 0, 2, 4

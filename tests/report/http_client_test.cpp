@@ -169,6 +169,16 @@ TEST_F(HttpClientTest, HeaderAddedFirstKeepsItsValue) {
   EXPECT_EQ(got[0].HeaderValues("Connection"), std::vector<std::string>{"keep-alive"});
 }
 
+TEST_F(HttpClientTest, HugeAnswerIsReadButOnlyItsStartKept) {
+  ASSERT_TRUE(collector.SetMode("flood"));
+  HttpClient client;
+  Prepare(&client);
+  std::string response;
+  EXPECT_EQ(client.Post(kBody, &response), 0);
+  EXPECT_EQ(client.attemptsMade(), 1);
+  EXPECT_EQ(response, std::string(HttpClient::kMaxResponseBytes, 'x'));
+}
+
 TEST_F(HttpClientTest, ServerErrorCountsAsDoneAndIsNotRetried) {
   ASSERT_TRUE(collector.SetMode("500"));
   HttpClient client;

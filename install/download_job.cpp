@@ -78,8 +78,13 @@ int RunDownloadJob(const DownloadRequest& request, DownloadOutput* output,
         RunAttempt(url, request.packagePath, request.stallLimit, &callback);
     const int size = static_cast<int>(PackageFileSize(request.packagePath));
     if (output->downloadErrorCode == 0 && IsPackageValid(request.packagePath)) {
-      TrustResult trust = VerifyPackageSigner(request.packagePath, request.expectedSigner);
+      // Checked through the handle that then keeps the file as checked until the setup runs.
+      auto lock = std::make_unique<PackageLock>(request.packagePath);
+      TrustResult trust = VerifyPackageSigner(*lock, request.expectedSigner);
+      if (!lock->IsHeld())
+        trust = TrustResult{false, HRESULT_FROM_WIN32(lock->Error()), L"package: cannot hold it"};
       if (trust.trusted) {
+        output->package = std::move(lock);
         failed = 0;
         break;
       }

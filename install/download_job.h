@@ -26,6 +26,7 @@
 #include <string>
 
 #include "install/package_lock.h"
+#include "install/package_trust.h"
 
 constexpr int kDownloadAttempts = 6;
 // An attempt that receives nothing for this long is aborted and counts as failed.
@@ -43,7 +44,7 @@ struct DownloadRequest {
   std::wstring packagePath;  // replaced by each attempt; inside a PackageFolder
   std::chrono::milliseconds stallLimit = kDownloadStallLimit;
   // The signer the package must carry (package_trust.h); empty: not checked.
-  std::wstring expectedSigner;
+  ExpectedSigner expectedSigner;
 };
 
 struct DownloadOutput {

@@ -26,7 +26,7 @@ void CMainWindow::RunDownload() {
   request.downloadUrl = downloadUrl;
   request.fallbackUrl = FallbackPackageUrl();
   request.packagePath = packageFolder ? packageFolder->Path() + L"\\" + kPackageFileName : L"";
-  request.expectedSigner = build::kPackageSigner;
+  request.expectedSigner = BuildPackageSigner();
   request.stallLimit = std::chrono::seconds(build::kDownloadStallSeconds);
   DownloadOutput output;
   int failed = 1;

@@ -28,6 +28,6 @@ bool HasInstallerPathRecord();
 // display name.
 bool FindUninstallEntry(unsigned view, const std::wstring& displayName = L"");
 
-// Starts installDir\brightmere.exe through the shell. Failures are ignored, as the window
-// closes all the same.
+// Starts installDir\brightmere.exe in installDir with the desktop user's rights, not the
+// installer's (desktop_shell.h). Failures are ignored, as the window closes all the same.
 void LaunchInstalledApp(const std::wstring& installDir);

@@ -66,7 +66,10 @@ PACKAGE_FAULTS = [
     Fault("stall", "silent after 1 MiB", mode("stall", "1048576")),
     Fault("crawl", "%d bytes a second, below the floor" % CRAWL_BYTES_PER_SECOND,
           mode("slow", str(CRAWL_BYTES_PER_SECOND))),
-    Fault("endless", "no length, zeros without end after the package", mode("endless")),
+    # No row for an endless stream (the server's "endless" mode): Wine's download engine
+    # reports no progress for a body without a length and does not stop an aborted transfer
+    # while data keeps coming, so under Wine the attempt would write until the disk is full.
+    # The bound itself is checked in bind_status_callback_test.
     Fault("reset", "connection reset after 1 MiB", mode("reset", "1048576")),
     Fault("redirect loop", "302 to the same URL",
           lambda env, target: env.package_mode(target, "redirect", SELF_URL[target])),

@@ -223,14 +223,6 @@ TEST_F(DownloadJobTest, TrickleBelowTheFloorIsTakenForAStall) {
   EXPECT_LT(Clock::now() - start, std::chrono::seconds(20));
 }
 
-TEST_F(DownloadJobTest, EndlessStreamIsCutAtTheCap) {
-  ASSERT_TRUE(PackageServer::Set("package", "endless"));
-  EXPECT_EQ(Run(), 0);
-
-  EXPECT_EQ(report_.retryTime, 1);
-  EXPECT_EQ(report_.fileSize, packageSize_);
-}
-
 TEST_F(DownloadJobTest, StallBeforeTheFirstByteIsAbortedToo) {
   request_.stallLimit = std::chrono::seconds(3);
   ASSERT_TRUE(PackageServer::Set("package", "stall", "0"));

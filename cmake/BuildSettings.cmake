@@ -29,7 +29,7 @@ foreach(_key IN LISTS BRIGHTMERE_PACKAGE_SIGNER_KEYS)
   endif()
 endforeach()
 # The build that ships runs what it downloads as administrator: it must name whom it trusts.
-if(CMAKE_BUILD_TYPE STREQUAL "Release" AND (BRIGHTMERE_PACKAGE_SIGNER STREQUAL "" OR
+if(CMAKE_BUILD_TYPE MATCHES "^(Release|MinSizeRel|RelWithDebInfo)$" AND (BRIGHTMERE_PACKAGE_SIGNER STREQUAL "" OR
    BRIGHTMERE_PACKAGE_SIGNER_KEYS STREQUAL "" OR BRIGHTMERE_PACKAGE_SIGNER_ISSUER STREQUAL ""))
   message(FATAL_ERROR "A Release build needs BRIGHTMERE_PACKAGE_SIGNER, "
           "BRIGHTMERE_PACKAGE_SIGNER_KEYS and BRIGHTMERE_PACKAGE_SIGNER_ISSUER: the signer's "

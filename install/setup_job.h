@@ -45,5 +45,6 @@ int RunSetupJob(const PackageLock& lock, const std::wstring& installDir,
                 const std::wstring& workingDir, const InstallReportFunc& report);
 
 // Accepts a new process only when its executable image is the file the lock holds, by the
-// final path of the lock's handle: a path that has come to lead elsewhere is caught.
+// final path of the lock's handle: a path that has come to lead elsewhere is caught. The
+// check borrows the lock, which must outlive it.
 StartCheck ImageIsLockedFile(const PackageLock& lock);

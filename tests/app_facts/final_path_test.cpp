@@ -22,7 +22,7 @@ TEST(FinalPathTest, SamePathIgnoresThePrefixCaseAndATrailingBackslash) {
       {L"C:\\a\\setup.exe", L"", false},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(IsSamePath(c.a, c.b), c.same) << std::wstring(c.a).size() << " vs " << c.b[0];
+    EXPECT_EQ(IsSamePath(c.a, c.b), c.same) << c.a << " vs " << c.b;
 }
 
 TEST(FinalPathTest, EveryFolderOnTheWayShortestFirst) {
@@ -30,7 +30,8 @@ TEST(FinalPathTest, EveryFolderOnTheWayShortestFirst) {
     const wchar_t* path;
     std::vector<std::wstring> way;
   } cases[] = {
-      {L"C:\\Users\\x\\AppData", {L"C:\\", L"C:\\Users", L"C:\\Users\\x", L"C:\\Users\\x\\AppData"}},
+      {L"C:\\Users\\x\\AppData",
+       {L"C:\\", L"C:\\Users", L"C:\\Users\\x", L"C:\\Users\\x\\AppData"}},
       {L"C:\\Temp\\", {L"C:\\", L"C:\\Temp"}},
       {L"d:\\", {L"d:\\"}},
       {L"\\\\server\\share\\dir", {L"\\\\server\\share", L"\\\\server\\share\\dir"}},
@@ -38,7 +39,7 @@ TEST(FinalPathTest, EveryFolderOnTheWayShortestFirst) {
       {L"relative\\dir", {}},
       {L"C:relative", {}},
   };
-  for (const auto& c : cases) EXPECT_EQ(PathsOnTheWay(c.path), c.way);
+  for (const auto& c : cases) EXPECT_EQ(PathsOnTheWay(c.path), c.way) << c.path;
 }
 
 }  // namespace

@@ -84,7 +84,7 @@ TEST_F(SetupJobTest, OnlyTheLockedFileIsLetRun) {
     ASSERT_TRUE(lock.IsHeld());
     EXPECT_EQ(RunHiddenAndWait(L"", L"\"" + decoy + L"\"", L"", ImageIsLockedFile(lock)),
               c.expected)
-        << std::string(c.locked.begin(), c.locked.end());
+        << c.locked;
   }
 }
 

@@ -93,7 +93,7 @@ TEST(PackageTrustTest, OnlyAPinnedKeyFromThePinnedIssuerIsTrusted) {
   };
   for (const auto& c : cases) {
     TrustResult result = VerifyPackageSigner(PreparedFile(c.file), c.expected);
-    EXPECT_EQ(result.trusted, c.trusted) << std::wstring(c.file).size() << " " << c.expected.keys.size();
+    EXPECT_EQ(result.trusted, c.trusted) << c.file << " issuer " << c.expected.issuer;
     if (!c.trusted) EXPECT_EQ(static_cast<long>(0x800B0004), result.code);
   }
   EXPECT_EQ(VerifyPackageSigner(PreparedFile(L"samename.exe"), pinned).text,
@@ -114,7 +114,7 @@ TEST(PackageTrustTest, PinnedKeysAreMatchedWholeAndInAnyCase) {
       {L"", a, false},
       {a, L"", false},
   };
-  for (const auto& c : cases) EXPECT_EQ(IsPinnedKey(c.keys, c.key), c.pinned) << c.keys.size();
+  for (const auto& c : cases) EXPECT_EQ(IsPinnedKey(c.keys, c.key), c.pinned) << c.keys;
 }
 
 TEST(PackageTrustTest, CertificateWithoutCodeSigningUsageIsRefused) {

@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr wchar_t kPackageFileName[] = L"brightmereInstaller.exe";
 constexpr wchar_t kUpgradeChannel[] = L"_upgrade";
 
 // The argument's value, or "" when the key is absent.

@@ -17,9 +17,14 @@
 
 #include "app/package_dir.h"
 
+// The package file's name, in its private folder (install/package_folder.h).
+inline constexpr wchar_t kPackageFileName[] = L"brightmereInstaller.exe";
+
 struct InstallerSettings {
   std::wstring downloadUrl;
-  std::wstring packageDir;   // always ends in "\"
+  // Always ends in "\". The download makes its private package folder inside it, and the
+  // package goes there, not to packagePath.
+  std::wstring packageDir;
   std::wstring packagePath;  // packageDir + "brightmereInstaller.exe"
   std::wstring installDir;
   std::wstring channel;

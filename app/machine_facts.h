@@ -21,7 +21,8 @@ bool ReadChannelTag(std::wstring* tag);
 std::wstring GetFileVersionString();
 
 // 32 upper-case hex digits identifying this user's installation, kept in the registry
-// (kAppInfoKey, "UniqueId") so that it stays the same across runs.
+// (kAppInfoKey, "UniqueId") so that it stays the same across runs. A stored value that is not
+// 32 hex digits is replaced by a new one.
 std::wstring GetUniqueId();
 
 // MD5 of the text's UTF-8 bytes (up to the first NUL) as 32 upper-case hex digits.

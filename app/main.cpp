@@ -5,15 +5,21 @@
 #include "app/dll_hardening.h"
 #include "app/main_thread.h"
 #include "app/startup/installer_startup.h"
+#if defined(BRIGHTMERE_TRACE)
 #include "app/startup/startup_trace.h"
 #include "toolkit/ui/win/paint_trace.h"
+#endif
 
 BRIGHTMERE_DECLARE_DELAY_IMPORTS(gdiplus);
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previousInstance, LPWSTR commandLine,
                     int showMode) {
+#if defined(BRIGHTMERE_TRACE)
+  // Only the bench build reads the trace variables: in the shipped installer, which runs as
+  // administrator, a variable any program of the user can set must not name a file to write.
   BeginStartupTrace();
   ui::SetPaintObserver([](HWND, const RECT& painted) { TracePaintDone(painted); });
+#endif
   // Before anything can load a library: the installer's folder is not trusted.
   HardenDllSearchPath();
   // GDI+ takes float arguments, which the x86_64 delay-load stub would lose on each

@@ -5,6 +5,7 @@
 
 #include <cwchar>
 
+#include "app/final_path.h"
 #include "app/special_folder.h"
 #include "build_settings.h"
 
@@ -33,11 +34,38 @@ bool HasEnoughFreeSpace(uint32_t sectorsPerCluster, uint32_t bytesPerSector,
   return freeBytes >= kMinPackageDirFreeBytes;
 }
 
+bool HasReparsePointOnTheWay(const std::wstring& path) {
+  const std::vector<std::wstring> way = PathsOnTheWay(path);
+  if (way.empty()) return true;
+  for (const std::wstring& part : way) {
+    const DWORD attributes = GetFileAttributesW(part.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+      const DWORD error = GetLastError();
+      if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return false;
+      return true;
+    }
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return true;
+  }
+  return false;
+}
+
+bool KeepsAccessRights(const std::wstring& path) {
+  wchar_t volume[MAX_PATH] = {};
+  if (!GetVolumePathNameW(path.c_str(), volume, MAX_PATH)) return false;
+  DWORD flags = 0;
+  if (!GetVolumeInformationW(volume, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0))
+    return false;
+  return (flags & FILE_PERSISTENT_ACLS) != 0;
+}
+
 bool IsPackageDirUsable(const std::wstring& dir) {
-  if (!IsDirectory(dir)) CreateDirectoryChain(dir);
-  if (!IsDirectory(dir)) return false;
   const size_t slash = dir.find(L'\\');
   if (slash == std::wstring::npos) return false;
+  // Checked before creating (nothing is made through a link) and after (nothing was swapped in).
+  if (HasReparsePointOnTheWay(dir)) return false;
+  if (!IsDirectory(dir)) CreateDirectoryChain(dir);
+  if (!IsDirectory(dir) || HasReparsePointOnTheWay(dir)) return false;
+  if (!KeepsAccessRights(dir)) return false;
   const std::wstring root = dir.substr(0, slash);
   DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
   if (!GetDiskFreeSpaceW(root.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters,

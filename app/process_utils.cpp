@@ -56,7 +56,8 @@ int FindProcessesByName(const std::wstring& exeName, bool terminate) {
   return count;
 }
 
-int RunHiddenAndWait(const std::wstring& appName, const std::wstring& commandLine) {
+int RunHiddenAndWait(const std::wstring& appName, const std::wstring& commandLine,
+                     const std::wstring& workingDir, const StartCheck& check) {
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -69,15 +70,32 @@ int RunHiddenAndWait(const std::wstring& appName, const std::wstring& commandLin
 
   if (!CreateProcessW(appName.empty() ? nullptr : appName.c_str(),
                       commandLine.empty() ? nullptr : writable.data(), nullptr, nullptr, FALSE,
-                      0, nullptr, nullptr, &startup, &info)) {
+                      check ? CREATE_SUSPENDED : 0, nullptr,
+                      workingDir.empty() ? nullptr : workingDir.c_str(), &startup, &info)) {
     return static_cast<int>(GetLastError());
   }
   ScopedHandle process(info.hProcess);
   ScopedHandle thread(info.hThread);
+  if (check) {
+    if (!check(process.Get())) {
+      TerminateProcess(process.Get(), kStartRefused);
+      WaitForSingleObject(process.Get(), INFINITE);
+      return kStartRefused;
+    }
+    ResumeThread(thread.Get());
+  }
 
   WaitForSingleObject(process.Get(), INFINITE);
   DWORD exitCode = 0;
   if (!GetExitCodeProcess(process.Get(), &exitCode))
     return kExitCodeUnreadable;
   return static_cast<int>(exitCode);
+}
+
+std::wstring ProcessImagePath(void* process) {
+  wchar_t path[MAX_PATH * 2];
+  DWORD length = MAX_PATH * 2;
+  if (!QueryFullProcessImageNameW(static_cast<HANDLE>(process), 0, path, &length))
+    return L"";
+  return std::wstring(path, length);
 }

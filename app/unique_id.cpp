@@ -28,6 +28,15 @@ std::wstring FormatGuidText(const GUID& guid) {
   return text;
 }
 
+bool IsWellFormedUniqueId(const std::wstring& text) {
+  if (text.size() != 32) return false;
+  for (wchar_t c : text) {
+    if (!((c >= L'0' && c <= L'9') || (c >= L'A' && c <= L'F') || (c >= L'a' && c <= L'f')))
+      return false;
+  }
+  return true;
+}
+
 std::wstring Md5HexUpper(const std::wstring& text) {
   std::string bytes = WideToUtf8(text);
   bytes.resize(bytes.find('\0') == std::string::npos ? bytes.size() : bytes.find('\0'));
@@ -40,7 +49,7 @@ std::wstring GetUniqueId() {
   std::wstring& cache = UniqueIdCache();
   if (!cache.empty()) return cache;
   cache = ReadUserRegString(kAppInfoKey, L"UniqueId");
-  if (!cache.empty()) return cache;
+  if (IsWellFormedUniqueId(cache)) return cache;
 
   GUID guid = {};
   CoCreateGuid(&guid);  // on failure the zero GUID still yields a well-formed identifier

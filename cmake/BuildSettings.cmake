@@ -10,10 +10,30 @@ set(BRIGHTMERE_AGREEMENT_HOST "www.brightmere.example" CACHE STRING "Host of the
 set(BRIGHTMERE_OFFLINE_HOST "www.brightmere.example" CACHE STRING "Host of the full-package page")
 set(BRIGHTMERE_PACKAGE_SIGNER "Brightmere Software Ltd." CACHE STRING
     "Common name of the certificate that must sign the setup package (empty: not checked)")
+set(BRIGHTMERE_PACKAGE_SIGNER_KEYS "" CACHE STRING
+    "SHA-256 of the public keys (the certificate's SubjectPublicKeyInfo, 64 hex digits each, ;-separated) the package's signer may have (empty: any key)")
+set(BRIGHTMERE_PACKAGE_SIGNER_ISSUER "" CACHE STRING
+    "Common name of the certificate that issues the package signer's (empty: any issuer)")
 set(BRIGHTMERE_STALL_SECONDS 60 CACHE STRING
     "Seconds without any received byte after which a download attempt is given up")
 if(NOT BRIGHTMERE_STALL_SECONDS MATCHES "^[1-9][0-9]*$")
   message(FATAL_ERROR "BRIGHTMERE_STALL_SECONDS must be a whole number of seconds, got '${BRIGHTMERE_STALL_SECONDS}'")
+endif()
+foreach(_key IN LISTS BRIGHTMERE_PACKAGE_SIGNER_KEYS)
+  if(NOT _key MATCHES "^[0-9a-fA-F]+$")
+    message(FATAL_ERROR "BRIGHTMERE_PACKAGE_SIGNER_KEYS: '${_key}' is not a SHA-256 in hex")
+  endif()
+  string(LENGTH "${_key}" _key_length)
+  if(NOT _key_length EQUAL 64)
+    message(FATAL_ERROR "BRIGHTMERE_PACKAGE_SIGNER_KEYS: '${_key}' is not 64 hex digits long")
+  endif()
+endforeach()
+# The build that ships runs what it downloads as administrator: it must name whom it trusts.
+if(CMAKE_BUILD_TYPE MATCHES "^(Release|MinSizeRel|RelWithDebInfo)$" AND (BRIGHTMERE_PACKAGE_SIGNER STREQUAL "" OR
+   BRIGHTMERE_PACKAGE_SIGNER_KEYS STREQUAL "" OR BRIGHTMERE_PACKAGE_SIGNER_ISSUER STREQUAL ""))
+  message(FATAL_ERROR "A Release build needs BRIGHTMERE_PACKAGE_SIGNER, "
+          "BRIGHTMERE_PACKAGE_SIGNER_KEYS and BRIGHTMERE_PACKAGE_SIGNER_ISSUER: the signer's "
+          "name, the SHA-256 of its public key(s) and its issuer's name")
 endif()
 if(BRIGHTMERE_PACKAGE_SIGNER STREQUAL "")
   message(WARNING "BRIGHTMERE_PACKAGE_SIGNER is empty: this installer runs any downloaded package unchecked")

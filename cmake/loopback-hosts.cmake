@@ -12,6 +12,10 @@ set(BRIGHTMERE_OFFLINE_HOST "127.0.0.1:18483" CACHE STRING "Host of the full-pac
 # The demo and test servers serve the setup package signed with the test signing certificate
 # (tools/signing), whose root is trusted in the build tree's Wine prefix only.
 set(BRIGHTMERE_PACKAGE_SIGNER "Brightmere Test Signer" CACHE STRING "Signer (certificate common name) the setup package must carry; empty: not checked" FORCE)
+# The test signer's fixed key (tools/signing/test-signer.key) and issuer: a certificate of the
+# same name with another key is refused.
+set(BRIGHTMERE_PACKAGE_SIGNER_KEYS "77432dd238489c6d667650d59e587189abab4c7f84bb79b4c6dcfda054fe3240" CACHE STRING "SHA-256 of the public keys the package's signer may have" FORCE)
+set(BRIGHTMERE_PACKAGE_SIGNER_ISSUER "Brightmere Test Code Signing Root" CACHE STRING "Common name of the certificate that issues the package signer's" FORCE)
 # A stalled transfer is given up after 10 s instead of a minute, so the end-to-end fault
 # tests can stall every one of the six attempts within a minute.
 set(BRIGHTMERE_STALL_SECONDS 10 CACHE STRING "Seconds without any received byte after which a download attempt is given up" FORCE)

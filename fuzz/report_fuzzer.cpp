@@ -7,10 +7,8 @@
 // key/value pairs for the parameter object.
 //
 // A small JSON reader written from RFC 8259 (strings and objects are all a report holds, and
-// it has no whitespace between tokens) must read the report back to exactly what went in.
-// Double quotes are not escaped by design, so texts holding one are only composed, not
-// read back; the survey answer must read back whatever the user typed, since its quotes are
-// replaced before it is reported.
+// it has no whitespace between tokens) must read the report back to exactly what went in,
+// whatever the texts hold (double quotes included), and so must the survey answer.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -176,22 +174,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   identity.is64BitWindows = flags & 0x20;
   identity.hasChannelTag = flags & 0x40;
   const std::wstring& eventName = fields[0];
-  const bool identityQuoted = HasQuote(eventName) || HasQuote(identity.imei) ||
-                              HasQuote(identity.appver);
 
   ReportParams params;
-  bool paramsQuoted = false;
-  for (size_t i = 6; i + 1 < fields.size(); i += 2) {
-    params[fields[i]] = fields[i + 1];
-    paramsQuoted = paramsQuoted || HasQuote(fields[i]) || HasQuote(fields[i + 1]);
-  }
+  for (size_t i = 6; i + 1 < fields.size(); i += 2) params[fields[i]] = fields[i + 1];
 
   const std::wstring escaped = EscapeJsonText(fields[5]);
   for (wchar_t c : escaped)
     if (static_cast<uint32_t>(c) < 0x20) Fail("a control character was not escaped");
 
   const std::wstring report = ComposeReport(eventName, BuildDataObject(params), identity);
-  if (!identityQuoted && !paramsQuoted) CheckReport(report, eventName, identity, params);
+  CheckReport(report, eventName, identity, params);
 
   // The exit survey's report, whatever the user typed.
   SurveyReasons reasons{};
@@ -212,12 +204,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const ReportParams surveyParams{{L"btn_exit", L"Start " + answer}};
   const std::wstring surveyReport =
       ComposeReport(L"OnClick", BuildDataObject(surveyParams), identity);
-  if (!HasQuote(identity.imei) && !HasQuote(identity.appver))
-    CheckReport(surveyReport, L"OnClick", identity, surveyParams);
+  CheckReport(surveyReport, L"OnClick", identity, surveyParams);
 
   const std::string body = BuildUploadBody(report);
   if (body.compare(0, 4, "log=") != 0) Fail("the upload body is not the log field");
-  for (const auto& cookie : IdentityCookies(identity))
+  for (const auto& cookie : IdentityCookies(identity)) {
     if (cookie.first.empty()) Fail("a cookie without a name");
+    if (CookieSafe(cookie.second).find_first_of("\r\n;") != std::string::npos)
+      Fail("a cookie value keeps a line break or a semicolon");
+  }
   return 0;
 }

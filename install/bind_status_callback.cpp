@@ -67,13 +67,18 @@ STDMETHODIMP CBSCallbackImpl::OnProgress(ULONG progress, ULONG progressMax, ULON
   if (statusCode == BINDSTATUS_REDIRECTING) {
     // A hop (and the request it sends) brings no data, so it is no sign of life for the
     // stall watchdog; and an engine that follows redirects without end must not keep the
-    // attempt going for ever. Aborting the binding from inside its own progress report does
-    // not stop the engine; the watchdog's abort, delivered between the engine's reports,
-    // does, so the attempt is marked as stalled for the watchdog's next check.
-    if (++redirectCount_ > kRedirectsPerAttempt) {
-      aborted_ = true;
-      lastActivity_ = 0;
-      return E_ABORT;
+    // attempt going for ever.
+    if (++redirectCount_ > kRedirectsPerAttempt)
+      return GiveUpAttempt();
+  } else if (statusCode == BINDSTATUS_DOWNLOADINGDATA ||
+             statusCode == BINDSTATUS_ENDDOWNLOADDATA) {
+    // More than the server announced, or more than any package can be: a stream without end.
+    if ((progressMax > 0 && progress > progressMax) || progress > kMaxAttemptBytes)
+      return GiveUpAttempt();
+    if (statusCode == BINDSTATUS_ENDDOWNLOADDATA ||
+        progress - bytesAtLastActivity_ >= minBytesPerActivity_) {
+      bytesAtLastActivity_ = progress;
+      NoteActivity();
     }
   } else if (statusCode != BINDSTATUS_SENDINGREQUEST) {
     NoteActivity();
@@ -81,6 +86,15 @@ STDMETHODIMP CBSCallbackImpl::OnProgress(ULONG progress, ULONG progressMax, ULON
   if (progressHook_)
     progressHook_(progress, progressMax);
   return S_OK;
+}
+
+HRESULT CBSCallbackImpl::GiveUpAttempt() {
+  // Aborting the binding from inside its own progress report does not stop the engine; the
+  // watchdog's abort, delivered on the worker between the engine's reports, does, so the
+  // attempt is marked as stalled for the watchdog's next check.
+  aborted_ = true;
+  lastActivity_ = 0;
+  return E_ABORT;
 }
 
 STDMETHODIMP CBSCallbackImpl::OnStopBinding(HRESULT, LPCWSTR) {
@@ -122,9 +136,11 @@ STDMETHODIMP CBSCallbackImpl::OnSecurityProblem(DWORD) {
   return RPC_E_RETRY;
 }
 
-int CBSCallbackImpl::BeginAttempt() {
+int CBSCallbackImpl::BeginAttempt(uint32_t minBytesPerActivity) {
   securityProblemCount_ = 0;
   redirectCount_ = 0;
+  minBytesPerActivity_ = minBytesPerActivity;
+  bytesAtLastActivity_ = 0;
   aborted_ = false;
   NoteActivity();
   return ++attempt_;

@@ -31,6 +31,10 @@ class CBSCallbackImpl : public IBindStatusCallback, public IHttpSecurity {
   // An attempt redirected more often than this is given up as stalled (a redirect loop):
   // the stall watchdog aborts it at its next check.
   static constexpr int kRedirectsPerAttempt = 20;
+  // No attempt may write more than this, whatever the server announces (an endless stream
+  // would otherwise fill the disk): it is given up like a redirect loop. The package is
+  // about 200 MiB.
+  static constexpr uint32_t kMaxAttemptBytes = 1u << 30;
 
   explicit CBSCallbackImpl(ProgressHook progressHook);
   CBSCallbackImpl(const CBSCallbackImpl&) = delete;
@@ -61,11 +65,13 @@ class CBSCallbackImpl : public IBindStatusCallback, public IHttpSecurity {
   // Window requests of every attempt so far; never reset.
   int windowRequestCount() const { return windowRequestCount_; }
 
-  // Resets what is counted per attempt and marks the attempt's start as activity. Returns
-  // the attempt's number, which names it to AbortBinding.
-  int BeginAttempt();
-  // When the engine last showed that the transfer moves: the attempt's start and every
-  // progress report but a redirect or a request sent.
+  // Resets what is counted per attempt and marks the attempt's start as activity. Received
+  // data counts as activity only once `minBytesPerActivity` more bytes have come since the
+  // last time it counted, so a trickle below that many bytes per stall period is a stall.
+  // Returns the attempt's number, which names it to AbortBinding.
+  int BeginAttempt(uint32_t minBytesPerActivity = 1);
+  // When the engine last showed that the transfer moves: the attempt's start, enough new
+  // data (above), and every other progress report but a redirect or a request sent.
   Clock::time_point LastActivity() const;
   // Gives the running attempt up: every later progress report of it answers E_ABORT, which
   // is what stops the engine when it next reports. Any thread.
@@ -78,6 +84,8 @@ class CBSCallbackImpl : public IBindStatusCallback, public IHttpSecurity {
  private:
   IBindStatusCallback* Primary() { return this; }
   void NoteActivity();
+  // Ends the attempt from inside a progress report: the watchdog aborts it at its next check.
+  HRESULT GiveUpAttempt();
 
   std::atomic<int> windowRequestCount_{0};
   std::atomic<ULONG> refCount_{1};
@@ -86,6 +94,8 @@ class CBSCallbackImpl : public IBindStatusCallback, public IHttpSecurity {
   int attempt_ = 0;
   int securityProblemCount_ = 0;
   int redirectCount_ = 0;
+  uint32_t minBytesPerActivity_ = 1;
+  uint32_t bytesAtLastActivity_ = 0;
   std::atomic<bool> aborted_{false};
   std::atomic<Clock::rep> lastActivity_{0};
   IBinding* binding_ = nullptr;  // the engine's, AddRef'ed between start and stop

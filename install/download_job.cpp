@@ -2,6 +2,7 @@
 
 #include <objbase.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "build_settings.h"
@@ -38,7 +39,7 @@ long RunAttempt(const std::wstring& url, const std::wstring& path,
                 AbortRelay* relay) {
   DeleteFileW(path.c_str());  // no std::filesystem: see PackageFileSize
   DeleteUrlCacheEntryFor(url);
-  const int attempt = callback->BeginAttempt();
+  const int attempt = callback->BeginAttempt(MinBytesPerStallLimit(stallLimit));
   // A stall is judged on the watchdog's thread but acted on here, on the engine's thread
   // (abort_relay.h says why); the E_ABORT answers stop an engine that still reports.
   StallWatchdog watchdog(
@@ -51,6 +52,11 @@ long RunAttempt(const std::wstring& url, const std::wstring& path,
 }
 
 }  // namespace
+
+uint32_t MinBytesPerStallLimit(std::chrono::milliseconds stallLimit) {
+  const int64_t bytes = int64_t{kMinDownloadBytesPerSecond} * stallLimit.count() / 1000;
+  return static_cast<uint32_t>(std::max<int64_t>(bytes, 1));
+}
 
 std::wstring FallbackPackageUrl() {
   return std::wstring(L"https://") + build::kFallbackHost + L"/brightmere/brightmereSetup.exe";
@@ -81,8 +87,13 @@ int RunDownloadJob(const DownloadRequest& request, DownloadOutput* output,
         RunAttempt(url, request.packagePath, request.stallLimit, &callback, &relay);
     const int size = static_cast<int>(PackageFileSize(request.packagePath));
     if (output->downloadErrorCode == 0 && IsPackageValid(request.packagePath)) {
-      TrustResult trust = VerifyPackageSigner(request.packagePath, request.expectedSigner);
+      // Checked through the handle that then keeps the file as checked until the setup runs.
+      auto lock = std::make_unique<PackageLock>(request.packagePath);
+      TrustResult trust = VerifyPackageSigner(*lock, request.expectedSigner);
+      if (!lock->IsHeld())
+        trust = TrustResult{false, HRESULT_FROM_WIN32(lock->Error()), L"package: cannot hold it"};
       if (trust.trusted) {
+        output->package = std::move(lock);
         failed = 0;
         break;
       }

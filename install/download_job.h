@@ -22,19 +22,29 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+
+#include "install/package_lock.h"
+#include "install/package_trust.h"
 
 constexpr int kDownloadAttempts = 6;
 // An attempt that receives nothing for this long is aborted and counts as failed.
 constexpr std::chrono::milliseconds kDownloadStallLimit{60000};
+// An attempt slower than this over a whole stall limit is a stall too: a trickle would
+// otherwise hold the installer for days.
+constexpr uint32_t kMinDownloadBytesPerSecond = 1024;
+
+// The bytes an attempt must receive within one stall limit to count as moving.
+uint32_t MinBytesPerStallLimit(std::chrono::milliseconds stallLimit);
 
 struct DownloadRequest {
   std::wstring downloadUrl;  // attempts 0, 2, 4
   std::wstring fallbackUrl;  // attempts 1, 3, 5
-  std::wstring packagePath;  // replaced by each attempt
+  std::wstring packagePath;  // replaced by each attempt; inside a PackageFolder
   std::chrono::milliseconds stallLimit = kDownloadStallLimit;
   // The signer the package must carry (package_trust.h); empty: not checked.
-  std::wstring expectedSigner;
+  ExpectedSigner expectedSigner;
 };
 
 struct DownloadOutput {
@@ -44,6 +54,9 @@ struct DownloadOutput {
   // What failed the last attempt, for the failure page: the engine's HRESULT, the signature
   // check's code, or ERROR_INVALID_DATA when the engine saved a file that is no package.
   int downloadErrorCode = 0;
+  // After a success: the package, held against writers and deleters since its signature was
+  // checked through this very handle. The setup runs it from this lock (setup_job.h).
+  std::unique_ptr<PackageLock> package;
 };
 
 // Receives the "DownloadTimeCost" values: whole seconds, 0/1 failed, the number of the
@@ -52,8 +65,9 @@ using DownloadReportFunc =
     std::function<void(int64_t cost, int ret, int retryTime, int64_t fileSize)>;
 
 // Returns 0 when the package is at packagePath, valid and signed by the expected signer,
-// 1 after six failed attempts. A package with a bad signature fails its attempt with the
-// signature check's code and text, so the next attempt tries the other URL.
+// and locked in output->package; 1 after six failed attempts. A package with a bad signature
+// fails its attempt with the signature check's code and text, so the next attempt tries the
+// other URL. The signature is checked once, here.
 int RunDownloadJob(const DownloadRequest& request, DownloadOutput* output,
                    const DownloadReportFunc& report);
 

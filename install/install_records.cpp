@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "app/desktop_shell.h"
 #include "app/registry.h"
 #include "build_settings.h"
 #include "install/running_app_check.h"
@@ -97,5 +98,5 @@ bool FindUninstallEntry(UninstallView view, const std::wstring& displayName) {
 
 void LaunchInstalledApp(const std::wstring& installDir) {
   const std::wstring exe = installDir + L"\\" + kAppExeName;
-  ShellExecuteW(nullptr, L"open", exe.c_str(), nullptr, nullptr, SW_SHOW);
+  ShellExecuteAsDesktopUser(exe, L"", installDir);
 }

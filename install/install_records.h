@@ -29,6 +29,6 @@ bool HasInstallerPathRecord();
 // contains `displayName` (exact case); empty: the product's display name.
 bool FindUninstallEntry(UninstallView view, const std::wstring& displayName = L"");
 
-// Starts installDir\brightmere.exe through the shell. Failures are ignored, as the window
-// closes all the same.
+// Starts installDir\brightmere.exe in installDir with the desktop user's rights, not the
+// installer's (desktop_shell.h). Failures are ignored, as the window closes all the same.
 void LaunchInstalledApp(const std::wstring& installDir);

@@ -5,11 +5,14 @@
 #include <softpub.h>
 #include <wintrust.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <cwctype>
 #include <vector>
 
 #include "app/dll_hardening.h"
+#include "build_settings.h"
 #include "install/package_lock.h"
 
 namespace {
@@ -35,6 +38,8 @@ struct TrustApi {
   decltype(&CertVerifyCertificateChainPolicy) verifyChainPolicy = nullptr;
   decltype(&CertGetNameStringW) getNameString = nullptr;
   decltype(&CertGetEnhancedKeyUsage) getKeyUsage = nullptr;
+  decltype(&CryptEncodeObjectEx) encodeObject = nullptr;
+  decltype(&CryptHashCertificate2) hashCertificate = nullptr;
   DWORD loadError = 0;
 };
 
@@ -57,7 +62,9 @@ TrustApi LoadTrustApi() {
                   Resolve(wintrust, "WTHelperGetProvSignerFromChain", &api.provSignerFromChain) &&
                   Resolve(crypt32, "CertVerifyCertificateChainPolicy", &api.verifyChainPolicy) &&
                   Resolve(crypt32, "CertGetNameStringW", &api.getNameString) &&
-                  Resolve(crypt32, "CertGetEnhancedKeyUsage", &api.getKeyUsage);
+                  Resolve(crypt32, "CertGetEnhancedKeyUsage", &api.getKeyUsage) &&
+                  Resolve(crypt32, "CryptEncodeObjectEx", &api.encodeObject) &&
+                  Resolve(crypt32, "CryptHashCertificate2", &api.hashCertificate);
   if (!resolved) {
     api.verifyTrust = nullptr;
     api.loadError = ERROR_PROC_NOT_FOUND;
@@ -108,14 +115,15 @@ long ChainStatusCode(DWORD status) {
   return kTrustFailed;
 }
 
-std::wstring CommonName(PCCERT_CONTEXT cert) {
+// The common name of the certificate's subject, or with CERT_NAME_ISSUER_FLAG of its issuer.
+std::wstring CommonName(PCCERT_CONTEXT cert, DWORD flags = 0) {
   const TrustApi& api = Api();
   void* oid = const_cast<char*>(szOID_COMMON_NAME);
-  DWORD length = api.getNameString(cert, CERT_NAME_ATTR_TYPE, 0, oid, nullptr, 0);
+  DWORD length = api.getNameString(cert, CERT_NAME_ATTR_TYPE, flags, oid, nullptr, 0);
   if (length <= 1)
     return L"";
   std::wstring name(length, L'\0');
-  length = api.getNameString(cert, CERT_NAME_ATTR_TYPE, 0, oid, &name[0], length);
+  length = api.getNameString(cert, CERT_NAME_ATTR_TYPE, flags, oid, &name[0], length);
   name.resize(length > 0 ? length - 1 : 0);
   return name;
 }
@@ -139,10 +147,38 @@ bool IsForCodeSigning(PCCERT_CONTEXT cert) {
   return false;
 }
 
+// SHA-256 of the certificate's DER-encoded SubjectPublicKeyInfo in lower-case hex (what
+// `openssl pkey -pubin -outform DER | sha256sum` gives); "" when it cannot be computed.
+std::wstring PublicKeySha256(PCCERT_CONTEXT cert) {
+  const TrustApi& api = Api();
+  BYTE* encoded = nullptr;
+  DWORD encodedSize = 0;
+  if (!api.encodeObject(X509_ASN_ENCODING, X509_PUBLIC_KEY_INFO,
+                        &cert->pCertInfo->SubjectPublicKeyInfo, CRYPT_ENCODE_ALLOC_FLAG, nullptr,
+                        &encoded, &encodedSize)) {
+    return L"";
+  }
+  BYTE hash[32];
+  DWORD hashSize = sizeof(hash);
+  const bool hashed = api.hashCertificate(L"SHA256", 0, nullptr, encoded, encodedSize, hash,
+                                          &hashSize) && hashSize == sizeof(hash);
+  LocalFree(encoded);
+  if (!hashed)
+    return L"";
+  static const wchar_t kHex[] = L"0123456789abcdef";
+  std::wstring hex;
+  for (BYTE b : hash) {
+    hex.push_back(kHex[b >> 4]);
+    hex.push_back(kHex[b & 0xF]);
+  }
+  return hex;
+}
+
 // Checks what WinVerifyTrust leaves unchecked on some systems: that the signer's chain has
 // no error at all (an unknown root included) and passes the code-signing policy, that the
-// signing certificate is meant for code signing, and that the signer is the expected one.
-TrustResult CheckSigner(HANDLE stateData, const std::wstring& expectedSubject) {
+// signing certificate is meant for code signing, and that the signer is the expected one,
+// with a pinned key and from the pinned issuer.
+TrustResult CheckSigner(HANDLE stateData, const ExpectedSigner& expected) {
   const TrustApi& api = Api();
   CRYPT_PROVIDER_DATA* provider = api.provDataFromStateData(stateData);
   CRYPT_PROVIDER_SGNR* signer =
@@ -169,15 +205,23 @@ TrustResult CheckSigner(HANDLE stateData, const std::wstring& expectedSubject) {
     return Refuse(kWrongUsage, L"signing certificate not for code signing");
 
   std::wstring subject = CommonName(leaf);
-  if (subject.empty() || subject != expectedSubject) {
+  if (subject.empty() || subject != expected.subject) {
     return Refuse(kOtherSigner,
-                  L"signed by \"" + subject + L"\", not by \"" + expectedSubject + L"\"");
+                  L"signed by \"" + subject + L"\", not by \"" + expected.subject + L"\"");
   }
+  if (!expected.issuer.empty()) {
+    std::wstring issuer = CommonName(leaf, CERT_NAME_ISSUER_FLAG);
+    if (issuer != expected.issuer)
+      return Refuse(kOtherSigner, L"signer issued by \"" + issuer + L"\", not by \"" +
+                                      expected.issuer + L"\"");
+  }
+  if (!expected.keys.empty() && !IsPinnedKey(expected.keys, PublicKeySha256(leaf)))
+    return Refuse(kOtherSigner, L"signer's key is not one this build accepts");
   return TrustResult{true, 0, L"package signature: signed by \"" + subject + L"\""};
 }
 
-TrustResult Verify(const std::wstring& path, HANDLE file, const std::wstring& expectedSubject) {
-  if (expectedSubject.empty())
+TrustResult Verify(const std::wstring& path, HANDLE file, const ExpectedSigner& expected) {
+  if (expected.subject.empty())
     return TrustResult{true, 0, L"package signature: not checked"};
   const TrustApi& api = Api();
   if (!api.verifyTrust)
@@ -201,7 +245,7 @@ TrustResult Verify(const std::wstring& path, HANDLE file, const std::wstring& ex
 
   long code = api.verifyTrust(noUser, &action, &data);
   TrustResult result = code != 0 ? RefuseVerifyTrust(code)
-                                 : CheckSigner(data.hWVTStateData, expectedSubject);
+                                 : CheckSigner(data.hWVTStateData, expected);
   data.dwStateAction = WTD_STATEACTION_CLOSE;
   api.verifyTrust(noUser, &action, &data);
   return result;
@@ -209,14 +253,37 @@ TrustResult Verify(const std::wstring& path, HANDLE file, const std::wstring& ex
 
 }  // namespace
 
-TrustResult VerifyPackageSigner(const std::wstring& path, const std::wstring& expectedSubject) {
-  return Verify(path, nullptr, expectedSubject);
+ExpectedSigner BuildPackageSigner() {
+  return ExpectedSigner(build::kPackageSigner, build::kPackageSignerIssuer,
+                        build::kPackageSignerKeys);
 }
 
-TrustResult VerifyPackageSigner(const PackageLock& lock, const std::wstring& expectedSubject) {
-  if (expectedSubject.empty())
-    return Verify(lock.Path(), nullptr, expectedSubject);
+bool IsPinnedKey(const std::wstring& keys, const std::wstring& keySha256) {
+  if (keySha256.empty())
+    return false;
+  size_t begin = 0;
+  while (begin <= keys.size()) {
+    size_t end = keys.find(L';', begin);
+    if (end == std::wstring::npos)
+      end = keys.size();
+    if (end - begin == keySha256.size() &&
+        std::equal(keySha256.begin(), keySha256.end(), keys.begin() + begin,
+                   [](wchar_t a, wchar_t b) { return std::towlower(a) == std::towlower(b); })) {
+      return true;
+    }
+    begin = end + 1;
+  }
+  return false;
+}
+
+TrustResult VerifyPackageSigner(const std::wstring& path, const ExpectedSigner& expected) {
+  return Verify(path, nullptr, expected);
+}
+
+TrustResult VerifyPackageSigner(const PackageLock& lock, const ExpectedSigner& expected) {
+  if (expected.subject.empty())
+    return Verify(lock.Path(), nullptr, expected);
   if (!lock.IsHeld())
     return Refuse(HRESULT_FROM_WIN32(lock.Error()), L"cannot open the package");
-  return Verify(lock.Path(), static_cast<HANDLE>(lock.Handle()), expectedSubject);
+  return Verify(lock.Path(), static_cast<HANDLE>(lock.Handle()), expected);
 }

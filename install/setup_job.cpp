@@ -4,9 +4,9 @@
 
 #include <chrono>
 
+#include "app/final_path.h"
 #include "app/process_utils.h"
 #include "install/package_lock.h"
-#include "install/package_trust.h"
 #include "install/running_app_check.h"
 
 namespace {
@@ -31,22 +31,24 @@ std::wstring BuildSetupCommandLine(const std::wstring& packagePath,
   return L"\"" + packagePath + L"\"" + L" /S" + L" /D=" + installDir;
 }
 
-int RunSetupJob(const std::wstring& packagePath, const std::wstring& installDir,
-                const InstallReportFunc& report, const std::wstring& expectedSigner) {
+StartCheck ImageIsLockedFile(const PackageLock& lock) {
+  return [&lock](void* process) {
+    if (!lock.IsHeld())
+      return false;
+    const std::wstring locked = FinalPathOf(lock.Handle());
+    return !locked.empty() && IsSamePath(locked, ProcessImagePath(process));
+  };
+}
+
+int RunSetupJob(const PackageLock& lock, const std::wstring& installDir,
+                const std::wstring& workingDir, const InstallReportFunc& report) {
   const int64_t start = NowMilliseconds();
-  const std::wstring command = BuildSetupCommandLine(packagePath, installDir);
-  PackageLock lock(packagePath);
-  if (!expectedSigner.empty()) {
-    TrustResult trust = VerifyPackageSigner(lock, expectedSigner);
-    if (!trust.trusted) {
-      report((NowMilliseconds() - start) / 1000, trust.code, 0);
-      return trust.code;
-    }
-  }
+  const std::wstring command = BuildSetupCommandLine(lock.Path(), installDir);
+  const StartCheck check = ImageIsLockedFile(lock);
   int installExitCode = 0;
   int failedRuns = 0;
   while (true) {
-    installExitCode = RunHiddenAndWait(L"", command);
+    installExitCode = RunHiddenAndWait(L"", command, workingDir, check);
     if (installExitCode == 0 && !ProgramIsInPlace(installDir))
       installExitCode = ERROR_FILE_NOT_FOUND;
     if (installExitCode == 0)

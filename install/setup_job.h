@@ -4,7 +4,8 @@
 // The window posts it to the general worker and posts the result back:
 //
 //   void CMainWindow::RunSetup() {                                      // kMiscThreadId
-//     const int code = RunSetupJob(settings.packagePath, settings.installDir,
+//     // the lock the download job took when it checked the package's signature
+//     const int code = RunSetupJob(*packageLock, installDir, packageFolder->Path(),
 //                                  &ReportInstallTimeCost);
 //     installExitCode = code;
 //     base::PostToThread(kUiThreadId, MakeWeak([this, code] { OnInstallDone(code); }));
@@ -16,6 +17,10 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+
+#include "app/process_utils.h"
+
+class PackageLock;
 
 constexpr int kSetupRuns = 3;
 
@@ -29,11 +34,17 @@ using InstallReportFunc = std::function<void(int64_t cost, int ret, int retryTim
 std::wstring BuildSetupCommandLine(const std::wstring& packagePath,
                                    const std::wstring& installDir);
 
-// Runs the setup hidden until it exits with 0 or has failed three times. Returns the last
-// exit code (or the system error of a failed start, or -10002). A run that ends with 0 but
-// leaves no brightmere.exe in installDir failed with ERROR_FILE_NOT_FOUND. The package is held open
-// against writers from before its signature check until the last run has ended, so the
-// file that runs is the file that was checked; with a non-empty expectedSigner a package
-// that fails the check does not run at all, and its code is returned.
-int RunSetupJob(const std::wstring& packagePath, const std::wstring& installDir,
-                const InstallReportFunc& report, const std::wstring& expectedSigner = L"");
+// Runs the setup of the locked package hidden, in `workingDir`, until it exits with 0 or has
+// failed three times. Returns the last exit code (or the system error of a failed start, or
+// -10002). A run that ends with 0 but leaves no brightmere.exe in installDir failed with
+// ERROR_FILE_NOT_FOUND. The package was checked through the lock, which keeps writers out
+// until the last run has started; each run starts suspended and goes on only when its image
+// is the locked file (ImageIsLockedFile), otherwise it is ended and fails with
+// kStartRefused.
+int RunSetupJob(const PackageLock& lock, const std::wstring& installDir,
+                const std::wstring& workingDir, const InstallReportFunc& report);
+
+// Accepts a new process only when its executable image is the file the lock holds, by the
+// final path of the lock's handle: a path that has come to lead elsewhere is caught. The
+// check borrows the lock, which must outlive it.
+StartCheck ImageIsLockedFile(const PackageLock& lock);

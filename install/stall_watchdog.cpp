@@ -25,9 +25,11 @@ bool StallWatchdog::Fired() const {
 }
 
 void StallWatchdog::Watch() {
-  // Checks a few times per limit, so a stall ends at most a quarter of the limit late.
-  const Clock::duration checkEvery =
-      std::max<Clock::duration>(limit_ / 4, std::chrono::milliseconds(50));
+  // Checks a few times per limit, so a stall ends at most a quarter of the limit late, and at
+  // least every second, so an attempt given up from inside the transfer (too much data, a
+  // redirect loop) ends before it can write much more.
+  const Clock::duration checkEvery = std::clamp<Clock::duration>(
+      limit_ / 4, std::chrono::milliseconds(50), std::chrono::seconds(1));
   std::unique_lock<std::mutex> lock(lock_);
   while (!stopping_) {
     wake_.wait_for(lock, checkEvery, [this] { return stopping_; });

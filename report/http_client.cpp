@@ -2,10 +2,12 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 
 #include "build_settings.h"
+#include "report/report_text.h"
 
 namespace {
 
@@ -24,19 +26,22 @@ std::string& EndpointOverride() {
   return *url;
 }
 
-// Appends the chunk up to its first zero byte; always takes the whole chunk so libcurl
-// never aborts a transfer because of the answer's content.
+// Appends the chunk up to its first zero byte, while the buffer has room; always takes the
+// whole chunk so libcurl never aborts a transfer because of the answer's content.
 size_t AppendResponse(char* data, size_t size, size_t count, void* buffer) {
   const size_t n = size * count;
-  if (buffer)
-    static_cast<std::string*>(buffer)->append(data, strnlen(data, n));
+  auto* response = static_cast<std::string*>(buffer);
+  if (response && response->size() < HttpClient::kMaxResponseBytes) {
+    const size_t room = HttpClient::kMaxResponseBytes - response->size();
+    response->append(data, std::min(room, strnlen(data, n)));
+  }
   return n;
 }
 
 }  // namespace
 
 void SetGlobalCookie(const std::string& name, const std::string& value) {
-  GlobalCookies()[name] = value;
+  GlobalCookies()[name] = CookieSafe(value);
 }
 
 void ClearGlobalCookiesForTesting() { GlobalCookies().clear(); }

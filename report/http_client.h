@@ -15,13 +15,15 @@
 // on the main thread during start-up, before the first upload; the table is read-only after.
 #pragma once
 
+#include <cstddef>
 #include <map>
 #include <string>
 
 typedef void CURL;
 struct curl_slist;
 
-// Sets a cookie sent with every upload; a second call with the same name replaces it.
+// Sets a cookie sent with every upload; a second call with the same name replaces it. CR, LF
+// and ";" are dropped from the value (CookieSafe, report_text.h).
 void SetGlobalCookie(const std::string& name, const std::string& value);
 void ClearGlobalCookiesForTesting();
 
@@ -31,6 +33,10 @@ void SetReportEndpointForTesting(const std::string& url);
 
 class HttpClient {
  public:
+  // The most of an answer's body kept: the answer is not used, and a server must not be able
+  // to fill the installer's memory.
+  static constexpr size_t kMaxResponseBytes = 64 * 1024;
+
   HttpClient();
   ~HttpClient();
   HttpClient(const HttpClient&) = delete;
@@ -41,7 +47,8 @@ class HttpClient {
   // Adds a header unless one of that name is already there (the first value stays).
   void AddHeader(const std::string& name, const std::string& value);
 
-  // Posts `body` unchanged to `url`, appending the answer's body to `response`. Returns
+  // Posts `body` unchanged to `url`, appending the answer's body to `response` (at most
+  // kMaxResponseBytes of it; the rest is read and dropped). Returns
   // the libcurl code of the last attempt (0: an answer came), or 1 with no easy handle.
   int Post(const std::string& body, std::string* response);
 

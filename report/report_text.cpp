@@ -1,5 +1,7 @@
 #include "report/report_text.h"
 
+#include <algorithm>
+
 #include "report/base64.h"
 #include "report/utf8.h"
 
@@ -28,6 +30,7 @@ std::wstring EscapeJsonText(const std::wstring& text) {
   out.reserve(text.size());
   for (wchar_t c : text) {
     switch (c) {
+      case L'"': out.append(L"\\\""); break;
       case L'\\': out.append(L"\\\\"); break;
       case L'\n': out.append(L"\\n"); break;
       case L'\r': out.append(L"\\r"); break;
@@ -95,4 +98,11 @@ std::vector<std::pair<std::string, std::string>> IdentityCookies(
       {"system", Utf16ToUtf8(system)},
       {"channel", Utf16ToUtf8(channel)},
   };
+}
+
+std::string CookieSafe(std::string value) {
+  value.erase(std::remove_if(value.begin(), value.end(),
+                             [](char c) { return c == '\r' || c == '\n' || c == ';'; }),
+              value.end());
+  return value;
 }

@@ -10,10 +10,9 @@
 //   std::string body = BuildUploadBody(text);  // "log=eyJldmVudElkIjoi…"
 //
 // The text has no whitespace and a fixed member order. Keys and values are written as they
-// are, except that a backslash and the control characters U+0000 to U+001F are escaped as
-// JSON requires, so that a backslash typed into the survey still gives a readable report.
-// A double quote is not escaped here: the one free-text value (the survey answer) has its
-// quotes replaced before it is reported.
+// are, except that the double quote, the backslash and the control characters U+0000 to
+// U+001F are escaped as JSON requires: a value the installer did not make up (a signer's
+// name in a failure text, a path) must neither break the report nor add members to it.
 //
 // Plain functions, no platform calls; any thread.
 #pragma once
@@ -40,7 +39,8 @@ struct ReportIdentity {
 // The constant application name of every report ("appName" key, "appname" cookie).
 extern const wchar_t kReportAppName[];
 
-// `text` with `\` and U+0000..U+001F escaped for a JSON string; everything else unchanged.
+// `text` with `"`, `\` and U+0000..U+001F escaped for a JSON string; everything else
+// unchanged.
 std::wstring EscapeJsonText(const std::wstring& text);
 
 // {"key":"value",...} in key order; "{}" for an empty table.
@@ -59,3 +59,7 @@ std::string BuildUploadBody(const std::wstring& reportText);
 // imei, appname, system, channel.
 std::vector<std::pair<std::string, std::string>> IdentityCookies(
     const ReportIdentity& identity);
+
+// `value` without CR, LF and ";", as SetGlobalCookie stores every cookie: a value can then
+// neither end the Cookie line (and add header lines of its own) nor add cookies to it.
+std::string CookieSafe(std::string value);

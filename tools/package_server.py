@@ -20,7 +20,8 @@ Modes: ok, status (arg: code, e.g. 404), html (200 with a small page), size (arg
 package cut or zero-padded to that length), nolength (the package without a Content-Length),
 notmz (the package with its first two bytes changed), slow (arg: bytes per second), stall
 (arg: bytes sent before the server goes silent), reset (arg: bytes sent before the connection
-is reset), close (connection closed without an answer), redirect (arg: the Location).
+is reset), close (connection closed without an answer), redirect (arg: the Location), endless
+(the package without a Content-Length, then zero bytes without end, until the client goes).
 
 The chosen ports are written to --port-file as "http=P", "https=P", "untrusted=P" and
 "control=P" lines once the server listens. A demo run fixes the ports (--http-port,
@@ -186,6 +187,20 @@ class Handler(http.server.BaseHTTPRequestHandler):
         self.end_headers()
         self.wfile.write(self.state.package)
         self.wfile.flush()
+        self.close_connection = True
+
+    def mode_endless(self, arg):
+        self.send_response(200)
+        self.send_header("Content-Type", "application/octet-stream")
+        self.send_header("Connection", "close")
+        self.end_headers()
+        zeros = b"\0" * CHUNK
+        try:
+            self.wfile.write(self.state.package)
+            while not self.state.shutdown.is_set():
+                self.wfile.write(zeros)
+        except OSError:
+            pass  # the client gave up, as it should
         self.close_connection = True
 
     def mode_redirect(self, arg):

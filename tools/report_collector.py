@@ -10,8 +10,9 @@ cookies, the body (bytes as Latin-1 text, so it round-trips), and the decoded re
 ("log=" + Base64 -> UTF-8 -> JSON) with whether its text was valid JSON.
 
 How it answers is switchable, on the command line (--mode) and while running:
-  GET /_control?mode=ok|500|redirect|hang|close[&count=N]
+  GET /_control?mode=ok|500|redirect|hang|close|reset|flood[&count=N]
       ok       200 "ok"
+      flood    200 with a body of 4 MiB
       500      500 with a short body
       redirect 302 to /elsewhere
       hang     reads the request, answers nothing, holds the connection until released
@@ -42,7 +43,7 @@ import threading
 import time
 import urllib.parse
 
-MODES = ("ok", "500", "redirect", "hang", "close", "reset")
+MODES = ("ok", "500", "redirect", "hang", "close", "reset", "flood")
 
 
 class Collector:
@@ -274,6 +275,8 @@ class Handler(socketserver.StreamRequestHandler):
             self.answer(404, "Not Found", b"not found\n")
         elif mode == "ok":
             self.answer(200, "OK", b"ok")
+        elif mode == "flood":
+            self.answer(200, "OK", b"x" * (4 << 20))
         elif mode == "500":
             self.answer(500, "Internal Server Error", b"failure")
         elif mode == "redirect":

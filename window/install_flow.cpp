@@ -2,6 +2,7 @@
 // there, and taking their results back to the UI thread.
 #include "window/main_window.h"
 
+#include "app/installer_settings.h"
 #include "app/thread_ids.h"
 #include "build_settings.h"
 #include "install/download_job.h"
@@ -16,14 +17,29 @@ void CMainWindow::StartDownload() {
 }
 
 void CMainWindow::RunDownload() {
+  // A new private folder for each download: a retry never reuses what the last one left.
+  packageLock.reset();
+  packageFolder.reset();
+  unsigned long folderError = 0;
+  packageFolder = PackageFolder::Create(packageDir, &folderError);
   DownloadRequest request;
   request.downloadUrl = downloadUrl;
   request.fallbackUrl = FallbackPackageUrl();
-  request.packagePath = packagePath;
-  request.expectedSigner = build::kPackageSigner;
+  request.packagePath = packageFolder ? packageFolder->Path() + L"\\" + kPackageFileName : L"";
+  request.expectedSigner = BuildPackageSigner();
   request.stallLimit = std::chrono::seconds(build::kDownloadStallSeconds);
   DownloadOutput output;
-  int failed = RunDownloadJob(request, &output, &ReportDownloadTimeCost);
+  int failed = 1;
+  if (packageFolder) {
+    failed = RunDownloadJob(request, &output, &ReportDownloadTimeCost);
+  } else {
+    output.downloadErrorCode = HRESULT_FROM_WIN32(folderError);
+    output.downloadErrorText = L"package folder: cannot be made safe";
+    ReportDownloadTimeCost(0, 1, 0, -1);
+  }
+  packageLock = std::move(output.package);
+  if (failed)
+    packageFolder.reset();
   downloadErrorText = output.downloadErrorText;
   downloadErrorCode = output.downloadErrorCode;
   base::PostToThread(kUiThreadId, MakeWeak([this, path = request.packagePath, failed] {
@@ -52,8 +68,14 @@ void CMainWindow::StartSetup() {
 }
 
 void CMainWindow::RunSetup() {
-  installExitCode =
-      RunSetupJob(packagePath, installDir, &ReportInstallTimeCost, build::kPackageSigner);
+  // Lock and folder are let go once the last run has ended; the folder goes with its package,
+  // which a retry downloads afresh.
+  installExitCode = packageLock && packageFolder
+                        ? RunSetupJob(*packageLock, installDir, packageFolder->Path(),
+                                      &ReportInstallTimeCost)
+                        : static_cast<int>(ERROR_FILE_NOT_FOUND);
+  packageLock.reset();
+  packageFolder.reset();
   base::PostToThread(kUiThreadId,
                      MakeWeak([this, code = installExitCode.load()] { OnInstallDone(code); }));
 }

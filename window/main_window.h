@@ -15,8 +15,11 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 #include <string>
 
+#include "install/package_folder.h"
+#include "install/package_lock.h"
 #include "toolkit/ui/win/window_impl_base.h"
 #include "window/installer_state.h"
 #include "window/progress_model.h"
@@ -129,4 +132,8 @@ class CMainWindow : public ui::WindowImplBase {
   int downloadErrorCode = 0;
   std::atomic<int> installExitCode{0};
   int reinstallCount = 0;
+  // The private folder of this install's package and the lock on the checked package: made
+  // by the download job, used and let go by the setup job. General worker only.
+  std::unique_ptr<PackageFolder> packageFolder;
+  std::unique_ptr<PackageLock> packageLock;
 };

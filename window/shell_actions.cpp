@@ -3,6 +3,7 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
+#include "app/desktop_shell.h"
 #include "window/replace_all.h"
 
 namespace {
@@ -48,9 +49,9 @@ std::wstring TrimUrl(const std::wstring& url) {
 
 void OpenUrl(const std::wstring& url) {
   std::wstring target = TrimUrl(url);
-  HINSTANCE result = ShellExecuteW(nullptr, L"open", target.c_str(), nullptr, nullptr, SW_SHOW);
-  if (reinterpret_cast<INT_PTR>(result) <= 32)
-    ShellExecuteW(nullptr, L"open", L"IEXPLORE.EXE", target.c_str(), nullptr, SW_SHOW);
+  // The page opens in a browser with the desktop user's rights, never the installer's.
+  if (ShellExecuteAsDesktopUser(target, L"", L"") == ShellRoute::kFailed)
+    ShellExecuteAsDesktopUser(L"IEXPLORE.EXE", target, L"");
 }
 
 std::wstring SystemMessageText(int code) {

@@ -12,8 +12,9 @@
 std::wstring BrowseForFolder(HWND owner, const std::wstring& title,
                              const std::wstring& initialFolder);
 
-// Opens the URL in the user's browser; falls back to Internet Explorer when the shell has no
-// handler for it. Leading and trailing blanks and control characters are stripped first.
+// Opens the URL in the user's browser, unelevated through the desktop's shell where there is
+// one (app/desktop_shell.h); falls back to Internet Explorer when the shell has no handler
+// for it. Leading and trailing blanks and control characters are stripped first.
 void OpenUrl(const std::wstring& url);
 
 // The URL as OpenUrl passes it on: without leading and trailing spaces and characters below

@@ -1,5 +1,7 @@
 // Opt-in timing of start-up and painting, for the benchmarks in bench/. Reads the environment
-// once at process entry; without the variables below every call returns at once.
+// once at process entry; without the variables below every call returns at once. Linked only
+// into the bench programs and the traced installer (brightmere-online-installer-traced,
+// built with BRIGHTMERE_TRACE); the shipped installer never reads these variables.
 //
 //   BRIGHTMERE_TRACE_STARTUP=<file>  "entry_ms=" and "first_paint_ms=" lines, both measured
 //                                    from the process's creation time, so the loader counts.

@@ -117,6 +117,22 @@ TEST(PackageDirTest, UnusableStandardCandidatesFallBackToTheTempFolder) {
   EXPECT_EQ(tempFolder, chosen);
 }
 
+// A folder the user can swap for a junction must not receive the elevated installer's files.
+// C:\\brightmere-links\\link is a symbolic link made for the tests (tests/app_facts), which
+// Wine shows as a reparse point.
+TEST(PackageDirTest, CandidateThroughALinkIsSkippedAndNothingIsCreatedThere) {
+  const std::wstring link = L"C:\\brightmere-links\\link";
+  const DWORD attributes = GetFileAttributesW(link.c_str());
+  ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES) << "the test link is missing";
+  ASSERT_TRUE(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+  ScopedTempDir temp;
+  const std::wstring second = temp.path() + L"\\second";
+  std::wstring chosen;
+  ASSERT_TRUE(ChoosePackageDir({link, link + L"\\brightmere\\Files", second}, &chosen));
+  EXPECT_EQ(second, chosen);
+  EXPECT_FALSE(IsDirectory(L"C:\\brightmere-links\\target\\brightmere"));
+}
+
 TEST(PackageDirTest, NoUsableCandidateIsReported) {
   std::wstring chosen = L"unchanged";
   EXPECT_FALSE(ChoosePackageDir({L"q:\\Temp", L"r:\\Temp"}, &chosen));

@@ -38,6 +38,29 @@ TEST(UniqueIdTest, StoredIdentifierIsUsedAsItIs) {
   EXPECT_EQ("0123456789ABCDEF0123456789ABCDEF", RunProbe(L"facts_probe.exe", L"uniqueid"));
 }
 
+TEST(UniqueIdTest, OnlyThirtyTwoHexDigitsAreWellFormed) {
+  const struct {
+    const wchar_t* text;
+    bool wellFormed;
+  } cases[] = {
+      {L"0123456789ABCDEF0123456789abcdef", true},
+      {L"0123456789ABCDEF0123456789ABCDE", false},     // 31
+      {L"0123456789ABCDEF0123456789ABCDEF0", false},   // 33
+      {L"0123456789ABCDEF0123456789ABCDEG", false},
+      {L"0123456789ABCDEF\"0123456789ABCDE", false},
+      {L"", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsWellFormedUniqueId(c.text), c.wellFormed) << c.text;
+}
+
+TEST(UniqueIdTest, StoredValueThatIsNotAnIdentifierIsReplaced) {
+  ScopedUserRegValue stored(kAppInfoKey, L"UniqueId");
+  WriteUserRegString(kAppInfoKey, L"UniqueId", L"x\",\"appver\":\"9");
+  const std::string id = RunProbe(L"facts_probe.exe", L"uniqueid");
+  EXPECT_TRUE(IsUpperHexDigest(id)) << id;
+  EXPECT_EQ(id, Narrow(ReadUserRegString(kAppInfoKey, L"UniqueId")));
+}
+
 TEST(UniqueIdTest, NewIdentifierIsStoredAndSurvivesASecondRun) {
   ScopedUserRegValue stored(kAppInfoKey, L"UniqueId");
   stored.Delete();

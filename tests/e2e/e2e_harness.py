@@ -12,6 +12,7 @@ screenshots (ImageMagick). Python standard library only.
 
 Every wait polls an observable condition with a time limit; nothing sleeps blindly.
 """
+import glob
 import hashlib
 import json
 import os
@@ -270,6 +271,10 @@ class Harness:
             self.reg("delete", UNINSTALL_KEY, "/f", view)
         for root in (INSTALL_ROOT, "Program Files/harrowfields", "brightmere-e2e"):
             shutil.rmtree(os.path.join(self.prefix, "drive_c", root), ignore_errors=True)
+        # Package folders an installer ended from outside had no chance to remove.
+        for folder in glob.glob(os.path.join(self.prefix, "drive_c", "users", "*", "AppData",
+                                             "Roaming", "brightmere", "Files", "bm-*")):
+            shutil.rmtree(folder, ignore_errors=True)
         if os.path.exists(self.url_log):
             os.remove(self.url_log)
 

@@ -1,6 +1,7 @@
 """The end-to-end scenarios: what a user does with the installer and what must come of it
 (pages, reports received by the collector, registry records, installed files, opened pages).
 Each takes a prepared Harness (servers running, no install state, 100 % scale)."""
+import glob
 import os
 import re
 import time
@@ -108,6 +109,10 @@ def expect_installed(env, directory):
     expect(os.path.isfile(env.unix_path(directory + r"\brightmere.exe")),
            "brightmere.exe is not in %s" % directory)
     expect(env.has_uninstall_entry(), "the setup left no uninstall entry")
+    # The private package folder goes with its package once the setup has run.
+    left = glob.glob(os.path.join(env.prefix, "drive_c", "users", "*", "AppData", "Roaming",
+                                  "brightmere", "Files", "bm-*"))
+    expect(not left, "package folders left behind: %s" % left)
 
 
 def start_app_and_exit(env, run):

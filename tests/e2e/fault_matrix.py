@@ -26,6 +26,8 @@ STALL_SECONDS = 10  # the test build's stall limit (cmake/loopback-hosts.cmake)
 # A trickle delivers the package over about this long: past the 10 s after which the install
 # page offers the full package, and with a piece every second, never a stall.
 TRICKLE_SECONDS = 20
+# Below the installer's floor of 1 KiB/s over a stall limit: given up like a stall.
+CRAWL_BYTES_PER_SECOND = 512
 MAX_ROUND_TRIP_MS = 1500  # far below the 5 s after which the system calls a window hung
 EXIT_SECONDS = 7  # leaving waits at most 3 s for reports; the rest is the process's own end
 
@@ -62,6 +64,12 @@ PACKAGE_FAULTS = [
     Fault("trickle", "the package over about %d s, a piece each second" % TRICKLE_SECONDS,
           trickle, harmless=True),
     Fault("stall", "silent after 1 MiB", mode("stall", "1048576")),
+    Fault("crawl", "%d bytes a second, below the floor" % CRAWL_BYTES_PER_SECOND,
+          mode("slow", str(CRAWL_BYTES_PER_SECOND))),
+    # No row for an endless stream (the server's "endless" mode): Wine's download engine
+    # reports no progress for a body without a length and does not stop an aborted transfer
+    # while data keeps coming, so under Wine the attempt would write until the disk is full.
+    # The bound itself is checked in bind_status_callback_test.
     Fault("reset", "connection reset after 1 MiB", mode("reset", "1048576")),
     Fault("redirect loop", "302 to the same URL",
           lambda env, target: env.package_mode(target, "redirect", SELF_URL[target])),
@@ -98,7 +106,7 @@ def expected_for(fault, place):
                         else count)
     hits["plain"] = (1, 1) if fault.name == "http<->https redirect" else (0, 0)
     cost = None
-    if fault.name == "stall":
+    if fault.name in ("stall", "crawl"):
         cost = (faulty_attempts * STALL_SECONDS, faulty_attempts * (STALL_SECONDS + 5) + 10)
     elif fault.name == "trickle":
         cost = (TRICKLE_SECONDS * 3 // 4, TRICKLE_SECONDS * 2 + 15)

@@ -178,6 +178,56 @@ TEST_F(CBSCallbackImplTest, RedirectLoopIsAbortedPerAttempt) {
   EXPECT_EQ(callback_.OnProgress(1, 2, BINDSTATUS_DOWNLOADINGDATA, nullptr), S_OK);
 }
 
+// Each row is one data report after a fresh attempt that needs 10 KiB per stall limit.
+TEST_F(CBSCallbackImplTest, DataIsActivityAboveTheFloorAndEndsTheAttemptPastItsBounds) {
+  enum Outcome { kNoActivity, kActivity, kGivenUp };
+  const struct {
+    ULONG progress, progressMax;
+    Outcome outcome;
+  } cases[] = {
+      {10239, 20000000, kNoActivity},                         // a trickle
+      {10240, 20000000, kActivity},
+      {20000000, 20000000, kActivity},
+      {20000001, 20000000, kGivenUp},                         // past the announced size
+      {CBSCallbackImpl::kMaxAttemptBytes, 0, kActivity},      // no size announced
+      {CBSCallbackImpl::kMaxAttemptBytes + 1, 0, kGivenUp},   // an endless stream
+  };
+  for (const auto& c : cases) {
+    callback_.BeginAttempt(10240);
+    const auto started = callback_.LastActivity();
+    while (CBSCallbackImpl::Clock::now() == started) {
+    }
+    const HRESULT result =
+        callback_.OnProgress(c.progress, c.progressMax, BINDSTATUS_DOWNLOADINGDATA, nullptr);
+    switch (c.outcome) {
+      case kNoActivity:
+        EXPECT_EQ(result, S_OK) << c.progress;
+        EXPECT_EQ(callback_.LastActivity(), started) << c.progress;
+        break;
+      case kActivity:
+        EXPECT_EQ(result, S_OK) << c.progress;
+        EXPECT_GT(callback_.LastActivity(), started) << c.progress;
+        break;
+      case kGivenUp:
+        EXPECT_EQ(result, E_ABORT) << c.progress;
+        EXPECT_EQ(callback_.LastActivity(), CBSCallbackImpl::Clock::time_point{}) << c.progress;
+        break;
+    }
+  }
+}
+
+TEST_F(CBSCallbackImplTest, TrickleCountsOnlyOnceEnoughHasComeSinceTheLastActivity) {
+  callback_.BeginAttempt(1000);
+  callback_.OnProgress(1500, 0, BINDSTATUS_DOWNLOADINGDATA, nullptr);
+  const auto marked = callback_.LastActivity();
+  while (CBSCallbackImpl::Clock::now() == marked) {
+  }
+  callback_.OnProgress(2499, 0, BINDSTATUS_DOWNLOADINGDATA, nullptr);
+  EXPECT_EQ(callback_.LastActivity(), marked);
+  callback_.OnProgress(2500, 0, BINDSTATUS_DOWNLOADINGDATA, nullptr);
+  EXPECT_GT(callback_.LastActivity(), marked);
+}
+
 TEST_F(CBSCallbackImplTest, RestOfTheInterfaceIsInert) {
   LONG priority = 0;
   EXPECT_EQ(callback_.GetPriority(&priority), E_NOTIMPL);

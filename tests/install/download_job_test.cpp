@@ -213,6 +213,17 @@ TEST_F(DownloadJobTest, SlowButMovingTransferIsNotTakenForAStall) {
   EXPECT_EQ(report_.retryTime, 0);
 }
 
+TEST_F(DownloadJobTest, TrickleBelowTheFloorIsTakenForAStall) {
+  // 512 bytes a second: moving, but under 1 KiB/s over the 3 s limit.
+  request_.stallLimit = std::chrono::seconds(3);
+  ASSERT_TRUE(PackageServer::Set("package", "slow", "512"));
+  const Clock::time_point start = Clock::now();
+  EXPECT_EQ(Run(), 0);
+
+  EXPECT_EQ(report_.retryTime, 1);
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(20));
+}
+
 TEST_F(DownloadJobTest, StallBeforeTheFirstByteIsAbortedToo) {
   request_.stallLimit = std::chrono::seconds(3);
   ASSERT_TRUE(PackageServer::Set("package", "stall", "0"));

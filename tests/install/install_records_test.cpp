@@ -5,6 +5,7 @@
 #include "app/process_utils.h"
 #include "app/registry.h"
 #include "build_settings.h"
+#include "install/package_lock.h"
 #include "install/setup_job.h"
 #include "tests/install/install_test_support.h"
 
@@ -145,7 +146,8 @@ TEST_F(InstallRecordsTest, DisplayNameTooLongForTheBufferDoesNotMatch) {
 TEST_F(InstallRecordsTest, TheDemoSetupLeavesAnEntryThatIsFound) {
   std::wstring package = dir_ + L"\\brightmereInstaller.exe";
   ASSERT_TRUE(install_test::CopyFileTo(install_test::DemoPackagePath(), package));
-  ASSERT_EQ(RunSetupJob(package, dir_ + L"\\installed here", [](int64_t, int, int) {}), 0);
+  PackageLock lock(package);
+  ASSERT_EQ(RunSetupJob(lock, dir_ + L"\\installed here", dir_, [](int64_t, int, int) {}), 0);
 
   // A 32-bit setup on a 64-bit system writes into the 32-bit view, whatever the installer's
   // own bitness.

@@ -87,6 +87,15 @@ class PackageServerTest(unittest.TestCase):
         self.assertTrue(head.startswith("HTTP/1.1 302"), head)
         self.assertIn("Location: %s\r\n" % target, head)
 
+    def test_endless_mode_sends_the_package_then_more_without_a_length(self):
+        self.control("set?target=fallback&mode=endless")
+        url = "http://127.0.0.1:%s/brightmere/brightmereSetup.exe" % self.ports["http"]
+        with urllib.request.urlopen(url, timeout=5) as answer:
+            self.assertIsNone(answer.headers["Content-Length"])
+            head = answer.read(len(PACKAGE) * 4)
+        self.assertEqual(head[:len(PACKAGE)], PACKAGE)
+        self.assertEqual(head[len(PACKAGE):], bytes(len(PACKAGE) * 3))
+
 
 if __name__ == "__main__":
     unittest.main()

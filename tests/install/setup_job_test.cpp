@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "install/package_folder.h"
+#include "install/package_lock.h"
 #include "tests/install/install_test_support.h"
 
 namespace {
@@ -29,16 +31,14 @@ class SetupJobTest : public ::testing::Test {
   }
   void TearDown() override { install_test::RemoveTree(dir_); }
 
-  int Run(const std::wstring& expectedSigner = L"") {
-    return RunSetupJob(
-        packagePath_, installDir_,
-        [this](int64_t cost, int ret, int retryTime) {
-          ++report_.calls;
-          report_.cost = cost;
-          report_.ret = ret;
-          report_.retryTime = retryTime;
-        },
-        expectedSigner);
+  int Run() {
+    PackageLock lock(packagePath_);
+    return RunSetupJob(lock, installDir_, dir_, [this](int64_t cost, int ret, int retryTime) {
+      ++report_.calls;
+      report_.cost = cost;
+      report_.ret = ret;
+      report_.retryTime = retryTime;
+    });
   }
 
   // How many times the package's setup ran, as its run counter recorded it.
@@ -67,14 +67,46 @@ TEST_F(SetupJobTest, FirstRunSucceedsAndInstallsIntoTheFolderWithSpaces) {
   EXPECT_TRUE(install_test::FileExists(installDir_ + L"\\brightmere.exe"));
 }
 
-TEST_F(SetupJobTest, PackageWithoutTheExpectedSignatureNeverRuns) {
-  ScopedEnv counter(L"BRIGHTMERE_DEMO_RUN_COUNTER", counterPath_);
-  EXPECT_EQ(static_cast<unsigned>(Run(L"Brightmere Test Signer")), 0x800B0100u);
-  EXPECT_EQ(SetupRuns(), 0);
-  EXPECT_EQ(report_.calls, 1);
-  EXPECT_EQ(static_cast<unsigned>(report_.ret), 0x800B0100u);
-  EXPECT_EQ(report_.retryTime, 0);
-  EXPECT_FALSE(install_test::FileExists(installDir_ + L"\\brightmere.exe"));
+// A program started in place of the locked package (its path led elsewhere by the time it
+// ran) is ended before it runs; the locked package itself runs.
+TEST_F(SetupJobTest, OnlyTheLockedFileIsLetRun) {
+  const std::wstring decoy = dir_ + L"\\decoy.exe";
+  ASSERT_TRUE(install_test::CopyFileTo(install_test::PathFromEnv("BRIGHTMERE_TEST_DECOY"), decoy));
+  const struct {
+    const std::wstring locked;
+    int expected;
+  } cases[] = {
+      {packagePath_, kStartRefused},
+      {decoy, 77},  // the decoy's own exit code
+  };
+  for (const auto& c : cases) {
+    PackageLock lock(c.locked);
+    ASSERT_TRUE(lock.IsHeld());
+    EXPECT_EQ(RunHiddenAndWait(L"", L"\"" + decoy + L"\"", L"", ImageIsLockedFile(lock)),
+              c.expected)
+        << c.locked;
+  }
+}
+
+// As the installer runs it: from its private folder, locked, with that folder as the
+// working folder (where the setup's relative run counter lands); ending the folder removes it.
+TEST_F(SetupJobTest, SetupRunsLockedFromItsPrivateFolder) {
+  unsigned long error = 0;
+  std::unique_ptr<PackageFolder> folder = PackageFolder::Create(dir_, &error);
+  ASSERT_TRUE(folder) << error;
+  const std::wstring package = folder->Path() + L"\\brightmereInstaller.exe";
+  ASSERT_TRUE(install_test::CopyFileTo(install_test::DemoPackagePath(), package));
+  ScopedEnv failRuns(L"BRIGHTMERE_DEMO_FAIL_RUNS", L"0");  // counts runs, fails none
+  ScopedEnv counter(L"BRIGHTMERE_DEMO_RUN_COUNTER", L"runs.txt");
+  {
+    PackageLock lock(package);
+    ASSERT_TRUE(lock.IsHeld());
+    EXPECT_EQ(RunSetupJob(lock, installDir_, folder->Path(), [](int64_t, int, int) {}), 0);
+  }
+  EXPECT_TRUE(install_test::FileExists(folder->Path() + L"\\runs.txt"));
+  const std::wstring path = folder->Path();
+  folder.reset();
+  EXPECT_FALSE(install_test::FileExists(path));
 }
 
 TEST_F(SetupJobTest, SucceedsOnTheThirdRun) {

@@ -128,6 +128,20 @@ TEST_F(HttpClientTest, CookieValueWithASpaceStaysInsideTheOneCookieLine) {
             std::vector<std::string>{"os=windows;system=Microsoft Windows 7 32bit;"});
 }
 
+// The channel can come from a command line; it must not add a header line or a cookie.
+TEST_F(HttpClientTest, CookieValueCannotEndTheLineOrAddACookie) {
+  SetGlobalCookie("channel", "x\r\nX-Injected: 1;imei=0");
+  HttpClient client;
+  Prepare(&client);
+  std::string response;
+  ASSERT_EQ(client.Post(kBody, &response), 0);
+  std::vector<CollectedRequest> got = collector.Records();
+  ASSERT_EQ(got.size(), 1u);
+  EXPECT_TRUE(got[0].HeaderValues("X-Injected").empty());
+  EXPECT_EQ(got[0].HeaderValues("Cookie"),
+            std::vector<std::string>{"channel=xX-Injected: 1imei=0;"});
+}
+
 TEST_F(HttpClientTest, SecondGlobalCookieOfTheSameNameReplacesTheFirst) {
   SetGlobalCookie("channel", "first");
   SetGlobalCookie("channel", "second");
@@ -153,6 +167,16 @@ TEST_F(HttpClientTest, HeaderAddedFirstKeepsItsValue) {
   ASSERT_EQ(got.size(), 1u);
   EXPECT_EQ(got[0].HeaderValues("Cookie"), std::vector<std::string>{"mine=1;"});
   EXPECT_EQ(got[0].HeaderValues("Connection"), std::vector<std::string>{"keep-alive"});
+}
+
+TEST_F(HttpClientTest, HugeAnswerIsReadButOnlyItsStartKept) {
+  ASSERT_TRUE(collector.SetMode("flood"));
+  HttpClient client;
+  Prepare(&client);
+  std::string response;
+  EXPECT_EQ(client.Post(kBody, &response), 0);
+  EXPECT_EQ(client.attemptsMade(), 1);
+  EXPECT_EQ(response, std::string(HttpClient::kMaxResponseBytes, 'x'));
 }
 
 TEST_F(HttpClientTest, ServerErrorCountsAsDoneAndIsNotRetried) {

@@ -65,8 +65,28 @@ TEST(EscapeJsonTextTest, OtherControlCharactersAsUnicodeEscapes) {
 }
 
 TEST(EscapeJsonTextTest, EverythingElseIsUnchanged) {
-  const std::wstring text = L"Start ”quoted” \"raw\" 太慢 / \x7F \x20 已安装";
+  const std::wstring text = L"Start ”quoted” 太慢 / \x7F \x20 已安装 '";
   EXPECT_EQ(EscapeJsonText(text), text);
+}
+
+// A signer's name reaches the failure report: it must stay inside its string.
+TEST(BuildDataObjectTest, QuoteInAValueCannotAddMembers) {
+  ReportParams params{{L"errorMsg", L"signed by \"x\",\"result\":\"success\""}};
+  EXPECT_EQ(BuildDataObject(params),
+            L"{\"errorMsg\":\"signed by \\\"x\\\",\\\"result\\\":\\\"success\\\"\"}");
+}
+
+TEST(CookieSafeTest, LineBreaksAndSemicolonsAreDropped) {
+  const struct {
+    std::string value;
+    std::string expected;
+  } cases[] = {
+      {"Windows 10 64bit", "Windows 10 64bit"},
+      {"a\r\nX-Injected: 1", "aX-Injected: 1"},
+      {"brand;imei=0", "brandimei=0"},
+      {";\r\n", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CookieSafe(c.value), c.expected) << c.value;
 }
 
 TEST(BuildUploadBodyTest, StartReportBodyIsLogAndBase64OfTheUtf8Text) {

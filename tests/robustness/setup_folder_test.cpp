@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "install/package_lock.h"
 #include "install/setup_job.h"
 
 namespace {
@@ -67,11 +68,11 @@ class UncreatableInstallFolder : public testing::Test {
   }
 
   int Run(const std::wstring& installDir) {
-    return RunSetupJob(FromBuildPath(ROBUST_DEMO_PACKAGE), installDir,
-                       [this](int64_t, int ret, int retryTime) {
-                         reportedRet_ = ret;
-                         reportedRetries_ = retryTime;
-                       });
+    PackageLock lock(FromBuildPath(ROBUST_DEMO_PACKAGE));
+    return RunSetupJob(lock, installDir, L"", [this](int64_t, int ret, int retryTime) {
+      reportedRet_ = ret;
+      reportedRetries_ = retryTime;
+    });
   }
 
   bool hadEntry_ = false;

@@ -70,6 +70,53 @@ TEST(PackageTrustTest, PartOfTheSignerNameIsNotEnough) {
   EXPECT_EQ(static_cast<long>(0x800B0004), result.code);
 }
 
+// The build pins the test signer's key and issuer (cmake/loopback-hosts.cmake); samename.exe
+// is signed by a certificate of the same name, from the same trusted root, with another key.
+TEST(PackageTrustTest, OnlyAPinnedKeyFromThePinnedIssuerIsTrusted) {
+  const ExpectedSigner pinned = BuildPackageSigner();
+  ASSERT_EQ(pinned.subject, kTestSigner);
+  ASSERT_FALSE(pinned.keys.empty());
+  ASSERT_FALSE(pinned.issuer.empty());
+  const std::wstring otherKey(64, L'0');
+  const struct {
+    const wchar_t* file;
+    ExpectedSigner expected;
+    bool trusted;
+  } cases[] = {
+      {L"signed.exe", pinned, true},
+      {L"samename.exe", pinned, false},
+      {L"samename.exe", ExpectedSigner(kTestSigner), true},  // the name alone lets it pass
+      {L"signed.exe", ExpectedSigner(kTestSigner, pinned.issuer, otherKey), false},
+      {L"signed.exe", ExpectedSigner(kTestSigner, pinned.issuer, otherKey + L";" + pinned.keys),
+       true},
+      {L"signed.exe", ExpectedSigner(kTestSigner, L"Brightmere Rogue Root", pinned.keys), false},
+  };
+  for (const auto& c : cases) {
+    TrustResult result = VerifyPackageSigner(PreparedFile(c.file), c.expected);
+    EXPECT_EQ(result.trusted, c.trusted) << c.file << " issuer " << c.expected.issuer;
+    if (!c.trusted) EXPECT_EQ(static_cast<long>(0x800B0004), result.code);
+  }
+  EXPECT_EQ(VerifyPackageSigner(PreparedFile(L"samename.exe"), pinned).text,
+            L"package signature: signer's key is not one this build accepts (0x800b0004)");
+}
+
+TEST(PackageTrustTest, PinnedKeysAreMatchedWholeAndInAnyCase) {
+  const std::wstring a(64, L'a'), b(64, L'b');
+  const struct {
+    std::wstring keys, key;
+    bool pinned;
+  } cases[] = {
+      {a, a, true},
+      {a + L";" + b, b, true},
+      {std::wstring(64, L'A'), a, true},
+      {a + b, a, false},
+      {a, a.substr(1), false},
+      {L"", a, false},
+      {a, L"", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsPinnedKey(c.keys, c.key), c.pinned) << c.keys;
+}
+
 TEST(PackageTrustTest, CertificateWithoutCodeSigningUsageIsRefused) {
   TrustResult result = Verify(L"noeku.exe");
   EXPECT_FALSE(result.trusted);

@@ -6,6 +6,7 @@
 #   tampered.exe  signed.exe with one signed byte changed afterwards
 #   rogue.exe     signed by "Brightmere Test Signer" from a root nobody trusts
 #   other.exe     signed by "Harrowfields Test Signer" (trusted root)
+#   samename.exe  signed by "Brightmere Test Signer" (trusted root) with a key not pinned
 #   noeku.exe     signed by "Brightmere Test Signer" without the code-signing usage
 #   big.exe       BIG_EXE (over 10 MiB, its payload inside) signed by "Brightmere Test Signer"
 # and trusts the test root in WINEPREFIX, and nowhere else.
@@ -19,6 +20,7 @@ cp "$sample" "$out/unsigned.exe"
 "$signing/sign_package.sh" "$certs" signer "$sample" "$out/signed.exe"
 "$signing/sign_package.sh" "$certs" rogue "$sample" "$out/rogue.exe"
 "$signing/sign_package.sh" "$certs" other "$sample" "$out/other.exe"
+"$signing/sign_package.sh" "$certs" samename "$sample" "$out/samename.exe"
 "$signing/sign_package.sh" "$certs" noeku "$sample" "$out/noeku.exe"
 "$signing/sign_package.sh" "$certs" signer "$big" "$out/big.exe"
 

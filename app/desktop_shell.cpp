@@ -1,0 +1,145 @@
+#include "app/desktop_shell.h"
+
+#include <windows.h>
+#include <exdisp.h>
+#include <shellapi.h>
+#include <shldisp.h>
+#include <shlobj.h>
+#include <shlguid.h>
+
+namespace {
+
+// Releases a COM interface on every way out.
+template <typename T>
+class ComPtr {
+ public:
+  ComPtr() = default;
+  ComPtr(const ComPtr&) = delete;
+  ComPtr& operator=(const ComPtr&) = delete;
+  ~ComPtr() {
+    if (p_)
+      p_->Release();
+  }
+  T** Out() { return &p_; }
+  void** OutVoid() { return reinterpret_cast<void**>(&p_); }
+  T* operator->() const { return p_; }
+  T* Get() const { return p_; }
+  explicit operator bool() const { return p_ != nullptr; }
+
+ private:
+  T* p_ = nullptr;
+};
+
+// A BSTR for a call, freed afterwards.
+class Bstr {
+ public:
+  explicit Bstr(const std::wstring& text) : s_(SysAllocStringLen(text.data(), text.size())) {}
+  ~Bstr() { SysFreeString(s_); }
+  Bstr(const Bstr&) = delete;
+  Bstr& operator=(const Bstr&) = delete;
+  BSTR Get() const { return s_; }
+
+ private:
+  BSTR s_;
+};
+
+VARIANT StringVariant(const Bstr& text) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_BSTR;
+  v.bstrVal = text.Get();  // borrowed: the caller's Bstr outlives the call
+  return v;
+}
+
+// COM for one call on a thread that may or may not have it already.
+class ScopedCom {
+ public:
+  ScopedCom() : started_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
+  ~ScopedCom() {
+    if (started_)
+      CoUninitialize();
+  }
+  ScopedCom(const ScopedCom&) = delete;
+  ScopedCom& operator=(const ScopedCom&) = delete;
+
+ private:
+  bool started_;
+};
+
+VARIANT IntVariant(long value) {
+  VARIANT v;
+  VariantInit(&v);
+  v.vt = VT_I4;
+  v.lVal = value;
+  return v;
+}
+
+// The desktop window's folder view, as the shell's own dispatch object: what it starts runs
+// in the shell's process, with the desktop user's rights.
+bool FindDesktopShellDispatch(IShellDispatch2** shell) {
+  ComPtr<IShellWindows> windows;
+  if (FAILED(CoCreateInstance(CLSID_ShellWindows, nullptr, CLSCTX_LOCAL_SERVER,
+                              IID_IShellWindows, windows.OutVoid()))) {
+    return false;
+  }
+  VARIANT desktop = IntVariant(CSIDL_DESKTOP);
+  VARIANT empty;
+  VariantInit(&empty);
+  long window = 0;
+  ComPtr<IDispatch> found;
+  if (windows->FindWindowSW(&desktop, &empty, SWC_DESKTOP, &window, SWFO_NEEDDISPATCH,
+                            found.Out()) != S_OK || !found) {
+    return false;
+  }
+  ComPtr<IServiceProvider> provider;
+  ComPtr<IShellBrowser> browser;
+  ComPtr<IShellView> view;
+  ComPtr<IDispatch> background;
+  ComPtr<IShellFolderViewDual> folderView;
+  ComPtr<IDispatch> application;
+  return SUCCEEDED(found->QueryInterface(IID_IServiceProvider, provider.OutVoid())) &&
+         SUCCEEDED(provider->QueryService(SID_STopLevelBrowser, IID_IShellBrowser,
+                                          browser.OutVoid())) &&
+         SUCCEEDED(browser->QueryActiveShellView(view.Out())) &&
+         SUCCEEDED(view->GetItemObject(SVGIO_BACKGROUND, IID_IDispatch, background.OutVoid())) &&
+         SUCCEEDED(background->QueryInterface(IID_IShellFolderViewDual,
+                                              folderView.OutVoid())) &&
+         SUCCEEDED(folderView->get_Application(application.Out())) &&
+         SUCCEEDED(application->QueryInterface(IID_IShellDispatch2,
+                                               reinterpret_cast<void**>(shell)));
+}
+
+bool StartByDesktopShell(const ShellStart& start) {
+  ScopedCom com;
+  ComPtr<IShellDispatch2> shell;
+  if (!FindDesktopShellDispatch(shell.Out()))
+    return false;
+  Bstr file(start.file), parameters(start.parameters), folder(start.workingDir), verb(L"open");
+  return SUCCEEDED(shell->ShellExecute(file.Get(), StringVariant(parameters),
+                                       StringVariant(folder), StringVariant(verb),
+                                       IntVariant(SW_SHOWNORMAL)));
+}
+
+bool StartInOwnProcess(const ShellStart& start) {
+  HINSTANCE result = ShellExecuteW(
+      nullptr, L"open", start.file.c_str(),
+      start.parameters.empty() ? nullptr : start.parameters.c_str(),
+      start.workingDir.empty() ? nullptr : start.workingDir.c_str(), SW_SHOW);
+  return reinterpret_cast<INT_PTR>(result) > 32;
+}
+
+}  // namespace
+
+ShellRoute StartThroughShell(const ShellStart& start, const ShellStarters& starters) {
+  if (starters.desktopShell && starters.desktopShell(start))
+    return ShellRoute::kDesktopShell;
+  if (starters.ownProcess && starters.ownProcess(start))
+    return ShellRoute::kOwnProcess;
+  return ShellRoute::kFailed;
+}
+
+ShellRoute ShellExecuteAsDesktopUser(const std::wstring& file, const std::wstring& parameters,
+                                     const std::wstring& workingDir) {
+  return StartThroughShell(ShellStart{file, parameters, workingDir},
+                           ShellStarters{&StartByDesktopShell, &StartInOwnProcess});
+}

@@ -108,8 +108,23 @@ TEST(DelayLoadedFloatCallTest, ArgumentArrivesOnTheFirstCall) {
 }
 
 TEST_F(PlantedLibraryTest, LoadSystemLibraryRefusesAPath) {
-  EXPECT_EQ(LoadSystemLibrary((folder_ + L"\\version.dll").c_str()), nullptr);
+  const std::wstring names[] = {folder_ + L"\\version.dll", folder_ + L"/version.dll",
+                                L"C:version.dll", L".\\version.dll", L""};
+  for (const std::wstring& name : names)
+    EXPECT_EQ(base::LoadSystemLibrary(name.c_str()), nullptr);
   EXPECT_FALSE(PlantedCopyWasLoaded());
+}
+
+TEST(SystemFunctionTest, FindsAnExportAndAnswersNullForWhatIsMissing) {
+  using GetTickCountFn = DWORD(WINAPI*)();
+  const auto tickCount = base::GetSystemFunction<GetTickCountFn>(L"kernel32.dll", "GetTickCount");
+  ASSERT_NE(tickCount, nullptr);
+  const DWORD before = GetTickCount();
+  EXPECT_LE(tickCount() - before, 1000u);  // the same clock, read a moment later
+  EXPECT_EQ(base::GetSystemFunction<GetTickCountFn>(L"kernel32.dll", "NoSuchExport"), nullptr);
+  EXPECT_EQ(base::GetSystemFunction<GetTickCountFn>(L"no_such_library.dll", "GetTickCount"),
+            nullptr);
+  EXPECT_EQ(base::GetSystemFunction<GetTickCountFn>(HMODULE{}, "GetTickCount"), nullptr);
 }
 
 }  // namespace

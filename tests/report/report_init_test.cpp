@@ -4,8 +4,8 @@
 #include "app/machine_facts.h"
 #include "report/http_client.h"
 #include "report/report.h"
-#include "report/utf8.h"
 #include "tests/report/collector_client.h"
+#include "toolkit/base/utf8.h"
 
 namespace {
 

@@ -5,7 +5,6 @@
 
 #include "app/registry.h"
 #include "build_settings.h"
-#include "install/running_app_check.h"
 
 namespace {
 

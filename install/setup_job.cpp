@@ -7,7 +7,7 @@
 #include "app/process_utils.h"
 #include "install/package_lock.h"
 #include "install/package_trust.h"
-#include "install/running_app_check.h"
+#include "install/install_records.h"
 
 namespace {
 

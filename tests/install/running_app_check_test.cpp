@@ -21,7 +21,7 @@ class RunningAppCheckTest : public ::testing::Test {
     ASSERT_FALSE(install_test::DemoAppPath().empty()) << "BRIGHTMERE_DEMO_APP is not set";
     ASSERT_EQ(FindProcessesByName(L"brightmere.exe", true), 0);
     hooks_.enterAppRunningPrompt = [this] { events_.push_back("prompt-state"); };
-    hooks_.ask = [this](const RunningAppPrompt& prompt, std::function<void(int)> answer) {
+    hooks_.ask = [this](const RunningAppPrompt& prompt, RunningAppAnswerCallback answer) {
       events_.push_back("ask");
       prompts_.push_back(prompt);
       pendingAnswer_ = std::move(answer);
@@ -33,7 +33,7 @@ class RunningAppCheckTest : public ::testing::Test {
   }
 
   // The user answers the prompt that is showing (as the message box would, later).
-  void Answer(int answer) {
+  void Answer(RunningAppAnswer answer) {
     ASSERT_TRUE(pendingAnswer_);
     auto callback = std::move(pendingAnswer_);
     pendingAnswer_ = nullptr;
@@ -43,7 +43,7 @@ class RunningAppCheckTest : public ::testing::Test {
   RunningAppCheckHooks hooks_;
   std::vector<std::string> events_;
   std::vector<RunningAppPrompt> prompts_;
-  std::function<void(int)> pendingAnswer_;
+  RunningAppAnswerCallback pendingAnswer_;
   int runningWhenSetupStarted_ = -1;
 };
 
@@ -68,10 +68,11 @@ TEST_F(RunningAppCheckTest, RunningAppIsPromptedWithTheProductName) {
 }
 
 TEST_F(RunningAppCheckTest, RetryWhileStillRunningPromptsAgain) {
-  ChildProcess app(install_test::DemoAppPath());
+  ChildProcess app;
+  ASSERT_TRUE(app.Start(install_test::DemoAppPath(), L""));
   ASSERT_TRUE(app.WaitReady(kWaitMs));
   CloseRunningAppThenSetup(hooks_);
-  Answer(0);
+  Answer(RunningAppAnswer::kRetry);
 
   EXPECT_EQ(events_, (std::vector<std::string>{"prompt-state", "ask", "prompt-state", "ask"}));
   DWORD code;
@@ -96,7 +97,7 @@ TEST_F(RunningAppCheckTest, RetryAfterTheUserClosedTheAppStartsTheSetup) {
     ASSERT_TRUE(app.WaitReady(kWaitMs));
     CloseRunningAppThenSetup(hooks_);
   }  // the user closes it
-  Answer(0);
+  Answer(RunningAppAnswer::kRetry);
 
   EXPECT_EQ(events_, (std::vector<std::string>{"prompt-state", "ask", "install"}));
 }
@@ -108,8 +109,8 @@ TEST_F(RunningAppCheckTest, ForceCloseEndsBothInstancesThenStartsTheSetup) {
   ASSERT_TRUE(second.WaitReady(kWaitMs));
   ASSERT_EQ(FindProcessesByName(L"brightmere.exe", false), 2);
   CloseRunningAppThenSetup(hooks_);
-  Answer(0);  // "重试" while both still run
-  Answer(1);  // "强制关闭"
+  Answer(RunningAppAnswer::kRetry);           // "重试" while both still run
+  Answer(RunningAppAnswer::kEndApplication);  // "强制关闭"
 
   EXPECT_EQ(events_, (std::vector<std::string>{"prompt-state", "ask", "prompt-state", "ask",
                                                "install"}));
@@ -122,13 +123,14 @@ TEST_F(RunningAppCheckTest, ForceCloseEndsBothInstancesThenStartsTheSetup) {
 }
 
 TEST_F(RunningAppCheckTest, ClosingThePromptActsAsForceClose) {
-  ChildProcess app(install_test::DemoAppPath());
+  ChildProcess app;
+  ASSERT_TRUE(app.Start(install_test::DemoAppPath(), L""));
   ASSERT_TRUE(app.WaitReady(kWaitMs));
   CloseRunningAppThenSetup(hooks_);
-  Answer(1);  // the box's close button answers 1 as well
+  Answer(RunningAppAnswer::kEndApplication);  // what the box's close button answers
 
   DWORD code = 99;
-  ASSERT_TRUE(app.WaitExit(kWaitMs, &code));
+  ASSERT_TRUE(app.WaitForExit(kWaitMs, &code));
   EXPECT_EQ(code, 0u);
   EXPECT_EQ(events_.back(), "install");
 }

@@ -2,7 +2,7 @@
 // posting functions built on it.
 //
 //   base::PostToThread(kHttpThreadId, [body = std::move(body)] { Upload(body); });
-//   base::PostRepeating(kUiThreadId, MakeWeak([this] { UpdateProgress(0); }),
+//   base::PostRepeating(kUiThreadId, MakeWeak([this] { UpdateProgress(kProgressOnTick); }),
 //                       base::TimeDelta::FromMilliseconds(200), -1);
 //
 // A task posted to an identifier that no thread holds is destroyed unrun; nothing is

@@ -4,10 +4,10 @@
 // The window posts it to the general worker and posts the result back:
 //
 //   void CMainWindow::RunSetup() {                                      // kMiscThreadId
-//     const int code = RunSetupJob(settings.packagePath, settings.installDir,
-//                                  &ReportInstallTimeCost);
-//     installExitCode = code;
-//     base::PostToThread(kUiThreadId, MakeWeak([this, code] { OnInstallDone(code); }));
+//     installExitCode =
+//         RunSetupJob(packagePath, installDir, &ReportInstallTimeCost, build::kPackageSigner);
+//     base::PostToThread(kUiThreadId,
+//                        MakeWeak([this, code = installExitCode.load()] { OnInstallDone(code); }));
 //   }
 //
 // Threading: RunSetupJob blocks until the setup has ended; call it on a worker only.
@@ -31,8 +31,8 @@ std::wstring BuildSetupCommandLine(const std::wstring& packagePath,
 
 // Runs the setup hidden until it exits with 0 or has failed three times. Returns the last
 // exit code (or the system error of a failed start, or -10002). A run that ends with 0 but
-// leaves no brightmere.exe in installDir failed with ERROR_FILE_NOT_FOUND. The package is held open
-// against writers from before its signature check until the last run has ended, so the
+// leaves no kAppExeName in installDir failed with ERROR_FILE_NOT_FOUND. The package is held
+// open against writers from before its signature check until the last run has ended, so the
 // file that runs is the file that was checked; with a non-empty expectedSigner a package
 // that fails the check does not run at all, and its code is returned.
 int RunSetupJob(const std::wstring& packagePath, const std::wstring& installDir,

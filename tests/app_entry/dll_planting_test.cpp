@@ -6,7 +6,9 @@
 
 #include "app/dll_hardening.h"
 #include "gtest/gtest.h"
-#include "tests/app_entry/child_process.h"
+#include "tests/support/child_process.h"
+#include "tests/support/test_paths.h"
+#include "toolkit/base/system_library.h"
 
 namespace {
 

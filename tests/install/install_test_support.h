@@ -1,5 +1,6 @@
 // Shared helpers of the install tests: the fixtures' paths from the environment, scratch
-// folders, the package server's control endpoint, and real child processes.
+// folders and the package server's control endpoint. Child processes and paths in general:
+// tests/support.
 #pragma once
 
 #include <windows.h>
@@ -8,10 +9,6 @@
 #include <string>
 
 namespace install_test {
-
-// An environment variable holding a path; a Unix path (as CMake passes them) becomes the
-// Windows path Wine maps it to (Z:\...). Empty when unset.
-std::wstring PathFromEnv(const char* name);
 
 // The demo setup package and the demo application built with the tests.
 std::wstring DemoPackagePath();
@@ -42,24 +39,6 @@ class PackageServer {
   static bool Reset();
   // Requests per target since the last Reset.
   static std::map<std::string, int> Counts();
-};
-
-// A started child process, ended (if still running) and closed on destruction.
-class ChildProcess {
- public:
-  explicit ChildProcess(const std::wstring& exePath);
-  ~ChildProcess();
-  ChildProcess(const ChildProcess&) = delete;
-  ChildProcess& operator=(const ChildProcess&) = delete;
-
-  bool Started() const { return info_.hProcess != nullptr; }
-  // Waits until the child has an input-idle message loop (its window exists).
-  bool WaitReady(DWORD ms);
-  // True when the child has ended within ms; its exit code in *code.
-  bool WaitExit(DWORD ms, DWORD* code);
-
- private:
-  PROCESS_INFORMATION info_ = {};
 };
 
 // Sets an environment variable of this process (and so of its children) while in scope.

@@ -8,10 +8,10 @@
 #include "app/process_utils.h"
 #include "build_settings.h"
 #include "tests/install/install_test_support.h"
+#include "tests/support/child_process.h"
 
 namespace {
 
-using install_test::ChildProcess;
 
 constexpr DWORD kWaitMs = 20000;
 
@@ -54,7 +54,8 @@ TEST_F(RunningAppCheckTest, NothingRunningStartsTheSetupAtOnce) {
 }
 
 TEST_F(RunningAppCheckTest, RunningAppIsPromptedWithTheProductName) {
-  ChildProcess app(install_test::DemoAppPath());
+  ChildProcess app;
+  ASSERT_TRUE(app.Start(install_test::DemoAppPath(), L""));
   ASSERT_TRUE(app.WaitReady(kWaitMs));
   CloseRunningAppThenSetup(hooks_);
 
@@ -76,11 +77,12 @@ TEST_F(RunningAppCheckTest, RetryWhileStillRunningPromptsAgain) {
 
   EXPECT_EQ(events_, (std::vector<std::string>{"prompt-state", "ask", "prompt-state", "ask"}));
   DWORD code;
-  EXPECT_FALSE(app.WaitExit(0, &code));
+  EXPECT_FALSE(app.WaitForExit(0, &code));
 }
 
 TEST_F(RunningAppCheckTest, PromptThatCannotBeShownEndsNothing) {
-  ChildProcess app(install_test::DemoAppPath());
+  ChildProcess app;
+  ASSERT_TRUE(app.Start(install_test::DemoAppPath(), L""));
   ASSERT_TRUE(app.WaitReady(kWaitMs));
   CloseRunningAppThenSetup(hooks_);
   ASSERT_EQ(prompts_.size(), 1u);
@@ -88,12 +90,13 @@ TEST_F(RunningAppCheckTest, PromptThatCannotBeShownEndsNothing) {
 
   EXPECT_EQ(events_, (std::vector<std::string>{"prompt-state", "ask", "prompt-state", "ask"}));
   DWORD code;
-  EXPECT_FALSE(app.WaitExit(0, &code)) << "the application was ended without asking";
+  EXPECT_FALSE(app.WaitForExit(0, &code)) << "the application was ended without asking";
 }
 
 TEST_F(RunningAppCheckTest, RetryAfterTheUserClosedTheAppStartsTheSetup) {
   {
-    ChildProcess app(install_test::DemoAppPath());
+    ChildProcess app;
+    ASSERT_TRUE(app.Start(install_test::DemoAppPath(), L""));
     ASSERT_TRUE(app.WaitReady(kWaitMs));
     CloseRunningAppThenSetup(hooks_);
   }  // the user closes it
@@ -103,8 +106,10 @@ TEST_F(RunningAppCheckTest, RetryAfterTheUserClosedTheAppStartsTheSetup) {
 }
 
 TEST_F(RunningAppCheckTest, ForceCloseEndsBothInstancesThenStartsTheSetup) {
-  ChildProcess first(install_test::DemoAppPath());
-  ChildProcess second(install_test::DemoAppPath());
+  ChildProcess first;
+  ChildProcess second;
+  ASSERT_TRUE(first.Start(install_test::DemoAppPath(), L""));
+  ASSERT_TRUE(second.Start(install_test::DemoAppPath(), L""));
   ASSERT_TRUE(first.WaitReady(kWaitMs));
   ASSERT_TRUE(second.WaitReady(kWaitMs));
   ASSERT_EQ(FindProcessesByName(L"brightmere.exe", false), 2);
@@ -115,8 +120,8 @@ TEST_F(RunningAppCheckTest, ForceCloseEndsBothInstancesThenStartsTheSetup) {
   EXPECT_EQ(events_, (std::vector<std::string>{"prompt-state", "ask", "prompt-state", "ask",
                                                "install"}));
   DWORD firstCode = 99, secondCode = 99;
-  ASSERT_TRUE(first.WaitExit(kWaitMs, &firstCode));
-  ASSERT_TRUE(second.WaitExit(kWaitMs, &secondCode));
+  ASSERT_TRUE(first.WaitForExit(kWaitMs, &firstCode));
+  ASSERT_TRUE(second.WaitForExit(kWaitMs, &secondCode));
   EXPECT_EQ(firstCode, 0u);
   EXPECT_EQ(secondCode, 0u);
   EXPECT_EQ(runningWhenSetupStarted_, 0) << "the setup started before the instances were gone";

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "tests/install/install_test_support.h"
+#include "tests/support/test_paths.h"
 
 namespace {
 
@@ -122,7 +123,7 @@ TEST_F(SetupJobTest, PackageInAFolderWithChineseCharacters) {
 
 TEST_F(SetupJobTest, SpaceInThePackageFolderCannotStartAnotherProgram) {
   // With the path unquoted the system would try "<dir>\\My.exe" first.
-  const std::wstring decoy = install_test::PathFromEnv("BRIGHTMERE_TEST_DECOY");
+  const std::wstring decoy = PathFromEnv("BRIGHTMERE_TEST_DECOY");
   ASSERT_FALSE(decoy.empty()) << "BRIGHTMERE_TEST_DECOY is not set";
   ASSERT_TRUE(install_test::CopyFileTo(decoy, dir_ + L"\\My.exe"));
   std::wstring sub = dir_ + L"\\My Downloads";

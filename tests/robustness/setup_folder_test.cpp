@@ -7,19 +7,13 @@
 #include <string>
 
 #include "install/setup_job.h"
+#include "tests/support/test_paths.h"
 
 namespace {
 
 constexpr wchar_t kUninstallEntry[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\brightmere";
 constexpr wchar_t kBackupKey[] = L"Software\\brightmere-robustness-backup";
-
-std::wstring FromBuildPath(const char* path) {
-  std::wstring result = L"Z:";
-  for (const char* p = path; *p; ++p)
-    result.push_back(*p == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*p)));
-  return result;
-}
 
 std::wstring TempPath(const wchar_t* name) {
   wchar_t dir[MAX_PATH] = {};
@@ -67,7 +61,7 @@ class UncreatableInstallFolder : public testing::Test {
   }
 
   int Run(const std::wstring& installDir) {
-    return RunSetupJob(FromBuildPath(ROBUST_DEMO_PACKAGE), installDir,
+    return RunSetupJob(WindowsPathFromUnix(ROBUST_DEMO_PACKAGE), installDir,
                        [this](int64_t, int ret, int retryTime) {
                          reportedRet_ = ret;
                          reportedRetries_ = retryTime;

@@ -5,7 +5,7 @@ import os
 import re
 import time
 
-from e2e_harness import Failure, wait_until
+from brightmere_harness import Failure, wait_until
 
 DEFAULT_DIR = r"C:\Program Files (x86)\harrowfields\brightmere"
 OFFLINE_PAGE = "http://127.0.0.1:18483/offline/photo.html"

@@ -1,7 +1,8 @@
-"""What the end-to-end tests and the demo need to run the real installer under Wine like a
-user would: the local servers, the Wine prefix's registry and files, the installer process,
-its window as an accessibility tree (ui_probe), real mouse and keyboard input (xdotool) and
-screenshots (ImageMagick). Python standard library only.
+"""What the end-to-end tests, the demo and the bench need to run the real installer under Wine
+like a user would: the local servers, the Wine prefix's registry and files, the installer
+process, its window as an accessibility tree (ui_probe), real mouse and keyboard input
+(xdotool) and screenshots (ImageMagick). Python standard library only; the one copy of these
+helpers (tests/e2e, tools/demo_run.py and bench/bench.py import it from tools/).
 
     env = Harness(options)            # paths from the command line of e2e_driver.py
     env.start_servers()
@@ -47,6 +48,21 @@ def wait_until(what, condition, timeout, interval=0.25):
 
 def windows_path(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def run_in_prefix(source_dir, prefix, args, env, timeout):
+    """Runs a program in the Wine prefix to its end; a CompletedProcess with its output."""
+    command = [os.path.join(source_dir, "tools", "wine-run"), prefix] + list(args)
+    # Output through files, not pipes: Wine's services started on demand (the RPC service
+    # behind cross-process MSAA, the desktop process) would inherit a pipe and hold it open
+    # for good, and the read would never finish.
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        done = subprocess.run(command, env=env, stdin=subprocess.DEVNULL, stdout=out,
+                              stderr=err, timeout=timeout)
+        out.seek(0)
+        err.seek(0)
+        done.stdout, done.stderr = out.read(), err.read()
+    return done
 
 
 def http_get(url, timeout=5):
@@ -193,16 +209,7 @@ class Harness:
         return done
 
     def _run_in_prefix(self, args, timeout, env):
-        command = [os.path.join(self.o.source_dir, "tools", "wine-run"), self.prefix] + list(args)
-        # Output through files, not pipes: Wine's services started on demand (the RPC service
-        # behind cross-process MSAA) would inherit a pipe and hold it open for good.
-        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            done = subprocess.run(command, env=env or self.env, stdin=subprocess.DEVNULL,
-                                  stdout=out, stderr=err, timeout=timeout)
-            out.seek(0)
-            err.seek(0)
-            done.stdout, done.stderr = out.read(), err.read()
-        return done
+        return run_in_prefix(self.o.source_dir, self.prefix, args, env or self.env, timeout)
 
     def reg(self, *args, check=False):
         return self.wine("reg", *args, check=check)

@@ -52,31 +52,32 @@ bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 // The code unit at text[i] (a native wchar_t is wider than a unit; only its low 16 bits count).
 char32_t UnitAt(std::wstring_view text, size_t i) { return static_cast<char16_t>(text[i]); }
 
-}  // namespace
+// A byte that starts no valid sequence either empties the whole result or becomes U+FFFD.
+enum class OnFlaw { kEmptyAll, kReplaceByte };
 
-std::wstring Utf8ToWide(std::string_view bytes) {
+std::wstring Decode(std::string_view bytes, OnFlaw onFlaw) {
   std::wstring out;
   out.reserve(bytes.size());
   for (size_t i = 0; i < bytes.size();) {
     char32_t cp = 0;
-    const size_t length = DecodeOne(bytes, i, &cp);
-    if (length == 0) return std::wstring();
+    size_t length = DecodeOne(bytes, i, &cp);
+    if (length == 0) {
+      if (onFlaw == OnFlaw::kEmptyAll) return std::wstring();
+      cp = 0xFFFD;
+      length = 1;
+    }
     AppendUtf16(cp, &out);
     i += length;
   }
   return out;
 }
 
+}  // namespace
+
+std::wstring Utf8ToWide(std::string_view bytes) { return Decode(bytes, OnFlaw::kEmptyAll); }
+
 std::wstring Utf8ToWideReplacing(std::string_view bytes) {
-  std::wstring out;
-  out.reserve(bytes.size());
-  for (size_t i = 0; i < bytes.size();) {
-    char32_t cp = 0xFFFD;
-    const size_t length = DecodeOne(bytes, i, &cp);
-    AppendUtf16(length ? cp : 0xFFFD, &out);
-    i += length ? length : 1;
-  }
-  return out;
+  return Decode(bytes, OnFlaw::kReplaceByte);
 }
 
 void AppendUtf8(char32_t cp, std::string* out) {

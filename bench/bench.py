@@ -90,23 +90,7 @@ class ProcSampler(threading.Thread):
         return bool(self.setup_pids())
 
     def setup_pids(self):
-        """The package's setup processes: processes of this prefix started with its
-        silent-install switches."""
-        found = []
-        for pid in os.listdir("/proc"):
-            if not pid.isdigit():
-                continue
-            try:
-                with open("/proc/%s/cmdline" % pid, "rb") as f:
-                    args = f.read().split(b"\0")
-                if b"/S" not in args or not any(a.startswith(b"/D=") for a in args):
-                    continue
-                with open("/proc/%s/environ" % pid, "rb") as f:
-                    if ("WINEPREFIX=" + self.prefix).encode() in f.read().split(b"\0"):
-                        found.append(int(pid))
-            except OSError:
-                continue
-        return found
+        return harness.setup_processes(self.prefix)
 
     def stop(self):
         self.done.set()

@@ -65,6 +65,26 @@ def run_in_prefix(source_dir, prefix, args, env, timeout):
     return done
 
 
+def setup_processes(prefix):
+    """The package's setup processes running in the Wine prefix: found by their
+    silent-install command line ("/S" and "/D=...") and their WINEPREFIX."""
+    found = []
+    for pid in os.listdir("/proc"):
+        if not pid.isdigit():
+            continue
+        try:
+            with open("/proc/%s/cmdline" % pid, "rb") as f:
+                args = f.read().split(b"\0")
+            if b"/S" not in args or not any(a.startswith(b"/D=") for a in args):
+                continue
+            with open("/proc/%s/environ" % pid, "rb") as f:
+                if ("WINEPREFIX=" + prefix).encode() in f.read().split(b"\0"):
+                    found.append(int(pid))
+        except OSError:
+            continue
+    return found
+
+
 def http_get(url, timeout=5):
     with urllib.request.urlopen(url, timeout=timeout) as answer:
         return answer.read().decode("utf-8")
@@ -433,21 +453,9 @@ class Harness:
             self.wine("taskkill", "/PID", str(w["pid"]), "/F", check=False)
 
     def kill_setups(self):
-        """Ends setup runs a test left hanging: the package's processes in this prefix (found
-        by their silent-install command line), by process id."""
-        for pid in os.listdir("/proc"):
-            if not pid.isdigit():
-                continue
+        """Ends setup runs a test left hanging, by process id."""
+        for pid in setup_processes(self.prefix):
             try:
-                with open("/proc/%s/cmdline" % pid, "rb") as f:
-                    args = f.read().split(b"\0")
-                with open("/proc/%s/environ" % pid, "rb") as f:
-                    environ = f.read().split(b"\0")
+                os.kill(pid, 9)
             except OSError:
-                continue
-            if (b"/S" in args and any(a.startswith(b"/D=") for a in args)
-                    and ("WINEPREFIX=" + self.prefix).encode() in environ):
-                try:
-                    os.kill(int(pid), 9)
-                except OSError:
-                    pass
+                pass

@@ -48,6 +48,11 @@ std::string Control(const std::string& pathAndQuery, bool* ok) {
 
 }  // namespace
 
+bool StartDemoApp(ChildProcess* app) {
+  constexpr DWORD kReadyMs = 20000;
+  return app->Start(DemoAppPath(), L"") && app->WaitReady(kReadyMs);
+}
+
 std::wstring DemoPackagePath() {
   return ::PathFromEnv("BRIGHTMERE_DEMO_PACKAGE");
 }

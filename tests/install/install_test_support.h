@@ -8,11 +8,16 @@
 #include <map>
 #include <string>
 
+#include "tests/support/child_process.h"
+
 namespace install_test {
 
 // The demo setup package and the demo application built with the tests.
 std::wstring DemoPackagePath();
 std::wstring DemoAppPath();
+
+// Starts the demo application in `app` and waits until its window is up.
+bool StartDemoApp(ChildProcess* app);
 
 // A new empty folder under the temp folder whose name contains `hint` (spaces and Chinese
 // characters welcome). Removed with everything in it by RemoveTree.

@@ -7,7 +7,6 @@
 
 namespace {
 
-
 constexpr DWORD kWaitMs = 20000;
 
 class ProcessUtilsTest : public ::testing::Test {
@@ -22,10 +21,8 @@ class ProcessUtilsTest : public ::testing::Test {
 TEST_F(ProcessUtilsTest, CountsEveryRunningInstance) {
   ChildProcess first;
   ChildProcess second;
-  ASSERT_TRUE(first.Start(install_test::DemoAppPath(), L""));
-  ASSERT_TRUE(second.Start(install_test::DemoAppPath(), L""));
-  ASSERT_TRUE(first.WaitReady(kWaitMs));
-  ASSERT_TRUE(second.WaitReady(kWaitMs));
+  ASSERT_TRUE(install_test::StartDemoApp(&first));
+  ASSERT_TRUE(install_test::StartDemoApp(&second));
 
   EXPECT_EQ(FindProcessesByName(L"brightmere.exe", false), 2);
 
@@ -36,10 +33,8 @@ TEST_F(ProcessUtilsTest, CountsEveryRunningInstance) {
 TEST_F(ProcessUtilsTest, TerminatesEveryInstanceWithExitCodeZero) {
   ChildProcess first;
   ChildProcess second;
-  ASSERT_TRUE(first.Start(install_test::DemoAppPath(), L""));
-  ASSERT_TRUE(second.Start(install_test::DemoAppPath(), L""));
-  ASSERT_TRUE(first.WaitReady(kWaitMs));
-  ASSERT_TRUE(second.WaitReady(kWaitMs));
+  ASSERT_TRUE(install_test::StartDemoApp(&first));
+  ASSERT_TRUE(install_test::StartDemoApp(&second));
 
   EXPECT_EQ(FindProcessesByName(L"brightmere.exe", true), 2);
 
@@ -53,8 +48,7 @@ TEST_F(ProcessUtilsTest, TerminatesEveryInstanceWithExitCodeZero) {
 
 TEST_F(ProcessUtilsTest, NameInAnotherCaseDoesNotMatch) {
   ChildProcess app;
-  ASSERT_TRUE(app.Start(install_test::DemoAppPath(), L""));
-  ASSERT_TRUE(app.WaitReady(kWaitMs));
+  ASSERT_TRUE(install_test::StartDemoApp(&app));
 
   EXPECT_EQ(FindProcessesByName(L"Brightmere.exe", true), 0);
 

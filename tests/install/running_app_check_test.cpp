@@ -12,7 +12,6 @@
 
 namespace {
 
-
 constexpr DWORD kWaitMs = 20000;
 
 class RunningAppCheckTest : public ::testing::Test {
@@ -55,8 +54,7 @@ TEST_F(RunningAppCheckTest, NothingRunningStartsTheSetupAtOnce) {
 
 TEST_F(RunningAppCheckTest, RunningAppIsPromptedWithTheProductName) {
   ChildProcess app;
-  ASSERT_TRUE(app.Start(install_test::DemoAppPath(), L""));
-  ASSERT_TRUE(app.WaitReady(kWaitMs));
+  ASSERT_TRUE(install_test::StartDemoApp(&app));
   CloseRunningAppThenSetup(hooks_);
 
   EXPECT_EQ(events_, (std::vector<std::string>{"prompt-state", "ask"}));
@@ -70,8 +68,7 @@ TEST_F(RunningAppCheckTest, RunningAppIsPromptedWithTheProductName) {
 
 TEST_F(RunningAppCheckTest, RetryWhileStillRunningPromptsAgain) {
   ChildProcess app;
-  ASSERT_TRUE(app.Start(install_test::DemoAppPath(), L""));
-  ASSERT_TRUE(app.WaitReady(kWaitMs));
+  ASSERT_TRUE(install_test::StartDemoApp(&app));
   CloseRunningAppThenSetup(hooks_);
   Answer(RunningAppAnswer::kRetry);
 
@@ -82,8 +79,7 @@ TEST_F(RunningAppCheckTest, RetryWhileStillRunningPromptsAgain) {
 
 TEST_F(RunningAppCheckTest, PromptThatCannotBeShownEndsNothing) {
   ChildProcess app;
-  ASSERT_TRUE(app.Start(install_test::DemoAppPath(), L""));
-  ASSERT_TRUE(app.WaitReady(kWaitMs));
+  ASSERT_TRUE(install_test::StartDemoApp(&app));
   CloseRunningAppThenSetup(hooks_);
   ASSERT_EQ(prompts_.size(), 1u);
   Answer(prompts_[0].notShownAnswer);  // what the message box answers when it cannot show
@@ -96,8 +92,7 @@ TEST_F(RunningAppCheckTest, PromptThatCannotBeShownEndsNothing) {
 TEST_F(RunningAppCheckTest, RetryAfterTheUserClosedTheAppStartsTheSetup) {
   {
     ChildProcess app;
-    ASSERT_TRUE(app.Start(install_test::DemoAppPath(), L""));
-    ASSERT_TRUE(app.WaitReady(kWaitMs));
+    ASSERT_TRUE(install_test::StartDemoApp(&app));
     CloseRunningAppThenSetup(hooks_);
   }  // the user closes it
   Answer(RunningAppAnswer::kRetry);
@@ -108,10 +103,8 @@ TEST_F(RunningAppCheckTest, RetryAfterTheUserClosedTheAppStartsTheSetup) {
 TEST_F(RunningAppCheckTest, ForceCloseEndsBothInstancesThenStartsTheSetup) {
   ChildProcess first;
   ChildProcess second;
-  ASSERT_TRUE(first.Start(install_test::DemoAppPath(), L""));
-  ASSERT_TRUE(second.Start(install_test::DemoAppPath(), L""));
-  ASSERT_TRUE(first.WaitReady(kWaitMs));
-  ASSERT_TRUE(second.WaitReady(kWaitMs));
+  ASSERT_TRUE(install_test::StartDemoApp(&first));
+  ASSERT_TRUE(install_test::StartDemoApp(&second));
   ASSERT_EQ(FindProcessesByName(L"brightmere.exe", false), 2);
   CloseRunningAppThenSetup(hooks_);
   Answer(RunningAppAnswer::kRetry);           // "重试" while both still run
@@ -129,8 +122,7 @@ TEST_F(RunningAppCheckTest, ForceCloseEndsBothInstancesThenStartsTheSetup) {
 
 TEST_F(RunningAppCheckTest, ClosingThePromptActsAsForceClose) {
   ChildProcess app;
-  ASSERT_TRUE(app.Start(install_test::DemoAppPath(), L""));
-  ASSERT_TRUE(app.WaitReady(kWaitMs));
+  ASSERT_TRUE(install_test::StartDemoApp(&app));
   CloseRunningAppThenSetup(hooks_);
   Answer(RunningAppAnswer::kEndApplication);  // what the box's close button answers
 

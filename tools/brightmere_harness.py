@@ -417,6 +417,12 @@ class Harness:
                 out.append((report.get("eventId"), report.get("data") or {}))
         return out
 
+    def wait_collector_settled(self, timeout=15):
+        """Until the collector has answered every connection that reached it before this
+        call: what a process that has ended sent has then all been recorded."""
+        wait_until("the collector to answer what reached it", lambda: http_get(
+            "http://127.0.0.1:%d/_control?busy=1" % COLLECTOR_PORT).strip() == "0", timeout)
+
     def wait_reports(self, count, timeout=30):
         return wait_until("%d reports" % count,
                           lambda: (lambda r: r if len(r) >= count else None)(self.reports()),

@@ -43,8 +43,8 @@ TEST_F(InitReportBaseFieldsTest, KeepsTheIdentityOfThisInstallation) {
   EXPECT_TRUE(identity.is64BitWindows);
   EXPECT_FALSE(identity.osName.empty());
   ASSERT_EQ(identity.imei.size(), 32u);
-  EXPECT_EQ(identity.imei.find_first_not_of(L"0123456789abcdef"), std::wstring::npos)
-      << "not 32 lowercase hex digits";
+  EXPECT_EQ(identity.imei.find_first_not_of(L"0123456789ABCDEF"), std::wstring::npos)
+      << "not 32 upper-case hex digits";
   InitReportBaseFields();
   EXPECT_EQ(GetReportIdentity().imei, identity.imei) << "the identifier changed between runs";
 }

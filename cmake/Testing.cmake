@@ -22,7 +22,8 @@ function(brightmere_add_test name)
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 120
     TEST_PREFIX "${name}."
-    TEST_LIST ${name}_TESTS)
+    TEST_LIST ${name}_TESTS
+    NO_PRETTY_VALUES)  # a case's name, not the bytes of its parameter
   brightmere_test_properties(${name} TIMEOUT ${T_TIMEOUT} LABELS ${name})
   if(T_GUI)
     brightmere_test_properties(${name} RESOURCE_LOCK display)

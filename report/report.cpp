@@ -20,8 +20,10 @@ ReportIdentity& StoredIdentity() {
 }
 
 // How many uploads were handed off and how many have finished. The http thread runs (or, once
-// it has ended, drops) uploads one at a time in hand-off order, so the first `n` handed off
-// have all finished once `finished` reaches `n`.
+// it has ended, drops) uploads one at a time in posting order, so the first `n` handed off
+// have all finished once `finished` reaches `n`. (Two threads that hand off at the same moment
+// may post in the other order; a flush can then take the later upload for the earlier. The
+// flush on the way out follows the UI thread's last reports, which it posted itself.)
 struct UploadCounts {
   std::mutex lock;
   std::condition_variable changed;

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "app/machine_facts.h"
-#include "app/utf8_decode.h"
+#include "toolkit/base/utf8.h"
 
 namespace {
 
@@ -28,6 +28,6 @@ bool ReadChannelTag(std::wstring* tag) {
   std::string_view text(buffer, copied);
   // A NUL ends the tag: the channel goes into URLs and the registry as C strings.
   text = text.substr(0, text.find('\0'));
-  *tag = Utf8ToWide(text);
+  *tag = base::Utf8ToWide(text);
   return true;
 }

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "toolkit/base/system_library.h"
+
 // The runtime's delay-load helper, which the import stubs call: resolves one import.
 extern "C" FARPROC WINAPI __delayLoadHelper2(PCImgDelayDescr imports, FARPROC* entry);
 extern "C" IMAGE_DOS_HEADER __ImageBase;
@@ -9,14 +11,6 @@ extern "C" IMAGE_DOS_HEADER __ImageBase;
 namespace {
 
 constexpr DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
-
-bool IsPlainFileName(const wchar_t* name) {
-  for (const wchar_t* p = name; *p; ++p) {
-    if (*p == L'\\' || *p == L'/' || *p == L':')
-      return false;
-  }
-  return *name != L'\0';
-}
 
 // The delay-load helper asks here before it loads a library itself, so delay-loaded
 // libraries come from System32 even where SetDefaultDllDirectories is missing.
@@ -26,7 +20,7 @@ FARPROC WINAPI DelayLoadNotify(unsigned notification, PDelayLoadInfo info) {
   std::wstring name;
   for (const char* p = info->szDll; *p; ++p)
     name.push_back(static_cast<unsigned char>(*p));  // system library names are ASCII
-  return reinterpret_cast<FARPROC>(LoadSystemLibrary(name.c_str()));
+  return reinterpret_cast<FARPROC>(base::LoadSystemLibrary(name.c_str()));
 }
 
 }  // namespace
@@ -37,8 +31,8 @@ PfnDliHook __pfnDliNotifyHook2 = DelayLoadNotify;
 void HardenDllSearchPath() {
   using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
   // kernel32 is always loaded and is a KnownDLL, so this lookup cannot be planted.
-  auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+  auto setDefault = base::GetSystemFunction<SetDefaultDllDirectoriesFn>(
+      GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
   if (setDefault && setDefault(kSearchSystem32))
     return;
   // Windows 7 without KB2533623: the best the old loader offers.
@@ -56,21 +50,4 @@ bool BindDelayLoadedImports(const ImgDelayDescr& imports) {
       return false;
   }
   return true;
-}
-
-HMODULE LoadSystemLibrary(const wchar_t* name) {
-  if (!name || !IsPlainFileName(name))
-    return nullptr;
-  HMODULE module = LoadLibraryExW(name, nullptr, kSearchSystem32);
-  if (module || GetLastError() != ERROR_INVALID_PARAMETER)
-    return module;
-  // The flag is unknown before KB2533623: name the file in System32 by its full path.
-  wchar_t dir[MAX_PATH];
-  UINT length = GetSystemDirectoryW(dir, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH)
-    return nullptr;
-  std::wstring path(dir, length);
-  path += L'\\';
-  path += name;
-  return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }

@@ -4,14 +4,12 @@
 //
 //   HardenDllSearchPath();                        // first statement of wWinMain
 //   BindDelayLoadedImports(BRIGHTMERE_DELAY_IMPORTS(gdiplus));
-//   HMODULE shcore = LoadSystemLibrary(L"shcore.dll");
 //
-// Every library loaded by name at run time goes through LoadSystemLibrary. Libraries that
-// are not KnownDLLs are delay-loaded (brightmere_delay_load in cmake/DelayLoad.cmake); their
-// loads go through LoadSystemLibrary as well.
+// Every library loaded by name at run time goes through base::LoadSystemLibrary
+// (toolkit/base/system_library.h). Libraries that are not KnownDLLs are delay-loaded
+// (brightmere_delay_load in cmake/DelayLoad.cmake); their loads go through it as well.
 //
-// Threading: HardenDllSearchPath and BindDelayLoadedImports once, on the main thread, before
-// any other thread exists; LoadSystemLibrary on any thread.
+// Threading: both once, on the main thread, before any other thread exists.
 #pragma once
 
 #include <windows.h>
@@ -35,6 +33,3 @@ bool BindDelayLoadedImports(const ImgDelayDescr& imports);
 #define BRIGHTMERE_DECLARE_DELAY_IMPORTS(name)                 \
   extern "C" const ImgDelayDescr BRIGHTMERE_DELAY_IMPORTS(name) \
       __asm__("__DELAY_IMPORT_DESCRIPTOR_lib" #name "_a")
-
-// Loads a library from System32 only. Null when it isn't there.
-HMODULE LoadSystemLibrary(const wchar_t* name);

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "app/dll_hardening.h"
+#include "toolkit/base/system_library.h"
 
 namespace {
 
@@ -15,16 +15,6 @@ bool IsWindowsVersionAtLeast(DWORD major, DWORD minor) {
   mask = VerSetConditionMask(mask, VER_MAJORVERSION, VER_GREATER_EQUAL);
   mask = VerSetConditionMask(mask, VER_MINORVERSION, VER_GREATER_EQUAL);
   return VerifyVersionInfoW(&info, VER_MAJORVERSION | VER_MINORVERSION, mask) != FALSE;
-}
-
-// user32 is loaded by every GUI process and is a KnownDLL.
-template <typename Fn>
-Fn User32Function(const char* name) {
-  HMODULE user32 = GetModuleHandleW(L"user32.dll");
-  if (!user32)
-    user32 = LoadSystemLibrary(L"user32.dll");
-  return user32 ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(user32, name)))
-                : nullptr;
 }
 
 int ScreenLogPixelsX() {
@@ -42,7 +32,8 @@ int GetSystemDpi() {
   if (!IsWindowsVersionAtLeast(6, 2))
     return ScreenLogPixelsX();
   using GetDpiForSystemFn = UINT(WINAPI*)();
-  static const auto getDpiForSystem = User32Function<GetDpiForSystemFn>("GetDpiForSystem");
+  static const auto getDpiForSystem = base::GetSystemFunction<GetDpiForSystemFn>(
+      L"user32.dll", "GetDpiForSystem");
   return getDpiForSystem ? static_cast<int>(getDpiForSystem()) : kDefaultDpi;
 }
 
@@ -60,10 +51,11 @@ bool EnableDpiAdaptation() {
   using SetAwarenessFn = BOOL(WINAPI*)(int);
   using SetDpiAwareFn = BOOL(WINAPI*)();
   constexpr int kPerMonitorAware = 2;
-  auto setAwareness = User32Function<SetAwarenessFn>("SetProcessDpiAwarenessInternal");
+  auto setAwareness =
+      base::GetSystemFunction<SetAwarenessFn>(L"user32.dll", "SetProcessDpiAwarenessInternal");
   if (setAwareness && setAwareness(kPerMonitorAware) == 0)
     return true;
-  auto setDpiAware = User32Function<SetDpiAwareFn>("SetProcessDPIAware");
+  auto setDpiAware = base::GetSystemFunction<SetDpiAwareFn>(L"user32.dll", "SetProcessDPIAware");
   return setDpiAware && setDpiAware() != FALSE;
 }
 
@@ -71,7 +63,8 @@ int GetMainMonitorDpi() {
   if (!IsWindowsVersionAtLeast(6, 2))
     return ScreenLogPixelsX();
   using GetDpiForMonitorFn = BOOL(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-  auto getDpiForMonitor = User32Function<GetDpiForMonitorFn>("GetDpiForMonitorInternal");
+  auto getDpiForMonitor =
+      base::GetSystemFunction<GetDpiForMonitorFn>(L"user32.dll", "GetDpiForMonitorInternal");
   if (!getDpiForMonitor)
     return kDefaultDpi;
   HMONITOR monitor = MonitorFromPoint(POINT{1, 1}, MONITOR_DEFAULTTONEAREST);

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/dll_hardening.h"
 #include "app/machine_facts.h"
+#include "toolkit/base/system_library.h"
 
 namespace {
 
@@ -20,14 +20,10 @@ struct VersionApi {
   VerQueryValueWFn query = nullptr;
 
   bool Load() {
-    HMODULE module = LoadSystemLibrary(L"version.dll");
-    if (!module) return false;
-    getSize = reinterpret_cast<GetFileVersionInfoSizeWFn>(
-        reinterpret_cast<void*>(GetProcAddress(module, "GetFileVersionInfoSizeW")));
-    getInfo = reinterpret_cast<GetFileVersionInfoWFn>(
-        reinterpret_cast<void*>(GetProcAddress(module, "GetFileVersionInfoW")));
-    query = reinterpret_cast<VerQueryValueWFn>(
-        reinterpret_cast<void*>(GetProcAddress(module, "VerQueryValueW")));
+    HMODULE module = base::LoadSystemLibrary(L"version.dll");
+    getSize = base::GetSystemFunction<GetFileVersionInfoSizeWFn>(module, "GetFileVersionInfoSizeW");
+    getInfo = base::GetSystemFunction<GetFileVersionInfoWFn>(module, "GetFileVersionInfoW");
+    query = base::GetSystemFunction<VerQueryValueWFn>(module, "VerQueryValueW");
     return getSize && getInfo && query;
   }
 };

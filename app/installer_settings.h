@@ -3,10 +3,11 @@
 // builds them once, before the main window; only installDir changes afterwards.
 //
 //   InstallerSettings settings;
-//   if (!BuildInstallerSettings(CommandLineArgs(), &settings)) {
-//     ShowNoPackageSpaceMessage();  // package_dir.h
+//   if (!BuildInstallerSettings(CommandLineArgs::Instance().arguments(), &settings)) {
+//     ShowNoPackageSpaceMessage();           // package_dir.h
 //     EndProcessNow(kNoPackageDirExitCode);  // process_utils.h
 //   }
+//   auto* window = new CMainWindow(settings);  // app/startup/installer_startup.cpp
 //
 // UI thread (start-up).
 #pragma once

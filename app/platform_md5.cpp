@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "app/dll_hardening.h"
+#include "toolkit/base/system_library.h"
 
 namespace {
 
@@ -26,20 +26,15 @@ struct Md5Api {
   Md5FinalFn final = nullptr;
 };
 
-template <typename Fn>
-Fn Resolve(HMODULE module, const char* name) {
-  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
-}
-
 // Resolved on first use; the library stays loaded for the life of the process.
 const Md5Api& GetMd5Api() {
   static const Md5Api api = [] {
     Md5Api loaded;
-    HMODULE module = LoadSystemLibrary(L"advapi32.dll");
+    HMODULE module = base::LoadSystemLibrary(L"advapi32.dll");
     if (!module) return loaded;
-    loaded.init = Resolve<Md5InitFn>(module, "MD5Init");
-    loaded.update = Resolve<Md5UpdateFn>(module, "MD5Update");
-    loaded.final = Resolve<Md5FinalFn>(module, "MD5Final");
+    loaded.init = base::GetSystemFunction<Md5InitFn>(module, "MD5Init");
+    loaded.update = base::GetSystemFunction<Md5UpdateFn>(module, "MD5Update");
+    loaded.final = base::GetSystemFunction<Md5FinalFn>(module, "MD5Final");
     return loaded;
   }();
   return api;

@@ -8,7 +8,7 @@
 #include "app/platform_md5.h"
 #include "app/registry.h"
 #include "app/unique_id.h"
-#include "app/utf8_decode.h"
+#include "toolkit/base/utf8.h"
 
 namespace {
 
@@ -38,7 +38,7 @@ bool IsWellFormedUniqueId(const std::wstring& text) {
 }
 
 std::wstring Md5HexUpper(const std::wstring& text) {
-  std::string bytes = WideToUtf8(text);
+  std::string bytes = base::WideToUtf8(text);
   bytes.resize(bytes.find('\0') == std::string::npos ? bytes.size() : bytes.find('\0'));
   Md5Bytes digest;
   if (!PlatformMd5(bytes, &digest)) digest = ComputeMd5(bytes.data(), bytes.size());

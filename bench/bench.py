@@ -25,30 +25,22 @@ import shutil
 import statistics
 import subprocess
 import sys
-import tempfile
 import threading
 import time
 import urllib.request
 
-UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\brightmere"
-APP_INFO_KEY = r"HKCU\Software\brightmere\AppInfo"
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.abspath(__file__))),
+                                "tools"))
+import brightmere_harness as harness  # noqa: E402
+from brightmere_harness import APP_INFO_KEY, UNINSTALL_KEY, windows_path  # noqa: E402
+
 MIB = 1024 * 1024
 WINDOW_AREA = 600 * 400
 
 
-def windows_path(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
-
-
 def wait_until(what, condition, timeout, interval=0.05):
-    deadline = time.monotonic() + timeout
-    while True:
-        result = condition()
-        if result:
-            return result
-        if time.monotonic() > deadline:
-            raise RuntimeError("timed out waiting for " + what)
-        time.sleep(interval)
+    """The harness's wait, polled more often: the bench times what it waits for."""
+    return harness.wait_until(what, condition, timeout, interval)
 
 
 def percentile(values, fraction):
@@ -98,23 +90,7 @@ class ProcSampler(threading.Thread):
         return bool(self.setup_pids())
 
     def setup_pids(self):
-        """The package's setup processes: processes of this prefix started with its
-        silent-install switches."""
-        found = []
-        for pid in os.listdir("/proc"):
-            if not pid.isdigit():
-                continue
-            try:
-                with open("/proc/%s/cmdline" % pid, "rb") as f:
-                    args = f.read().split(b"\0")
-                if b"/S" not in args or not any(a.startswith(b"/D=") for a in args):
-                    continue
-                with open("/proc/%s/environ" % pid, "rb") as f:
-                    if ("WINEPREFIX=" + self.prefix).encode() in f.read().split(b"\0"):
-                        found.append(int(pid))
-            except OSError:
-                continue
-        return found
+        return harness.setup_processes(self.prefix)
 
     def stop(self):
         self.done.set()
@@ -166,15 +142,7 @@ class Bench:
         return [os.path.join(self.source, "tools", "wine-run"), self.prefix] + list(args)
 
     def wine(self, *args, check=True, env=None, timeout=120):
-        # Output through files, not pipes: a program that starts Wine's desktop process
-        # (explorer.exe, restarted after the last window of a run went) hands it the pipe,
-        # which then stays open after the program ended and the read never finishes.
-        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            done = subprocess.run(self.wine_command(*args), env=env or self.env, stdout=out,
-                                  stderr=err, timeout=timeout)
-            out.seek(0)
-            err.seek(0)
-            done.stdout, done.stderr = out.read(), err.read()
+        done = harness.run_in_prefix(self.source, self.prefix, args, env or self.env, timeout)
         if check and done.returncode != 0:
             raise RuntimeError("%s failed (%d): %s" % (" ".join(args), done.returncode,
                                                        done.stderr.decode(errors="replace")[-400:]))

@@ -13,13 +13,10 @@ if(ZLIB_LIBRARY_RELEASE MATCHES "\\.dll\\.a$")
 endif()
 find_package(ZLIB REQUIRED)
 
-add_library(curl_static STATIC IMPORTED GLOBAL)
-set_target_properties(curl_static PROPERTIES
-  IMPORTED_LOCATION "${BRIGHTMERE_DEPS}/${BRIGHTMERE_ARCH}/curl/lib/libcurl.a"
-  INTERFACE_INCLUDE_DIRECTORIES "${BRIGHTMERE_DEPS}/${BRIGHTMERE_ARCH}/curl/include"
-  INTERFACE_COMPILE_DEFINITIONS CURL_STATICLIB
-  INTERFACE_LINK_LIBRARIES "ws2_32;crypt32;bcrypt;advapi32")
-add_library(CURL::libcurl ALIAS curl_static)
+# libcurl as its own build installed it (static, Schannel): CURL::libcurl brings its headers,
+# CURL_STATICLIB and the system libraries it needs. Only this copy: never the host's.
+find_package(CURL CONFIG REQUIRED
+  PATHS "${BRIGHTMERE_DEPS}/${BRIGHTMERE_ARCH}/curl" NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
 
 add_library(pugixml STATIC "${BRIGHTMERE_DEPS}/pugixml/src/pugixml.cpp")
 target_include_directories(pugixml SYSTEM PUBLIC "${BRIGHTMERE_DEPS}/pugixml/src")

@@ -1,6 +1,6 @@
 // Fuzzes the text conversions at the installer's edges: the strict UTF-8 decoder (CHANNEL
-// resource, HTTP), its UTF-16 to UTF-8 encoder, and the report encoder that keeps unpaired
-// surrogates.
+// resource, HTTP), the replacing one (skin markup), the UTF-16 to UTF-8 encoder, and the
+// report encoder that keeps unpaired surrogates.
 //
 // Every input is used twice: as UTF-8 bytes for the decoder, and as UTF-16LE units for the
 // encoders. An independent validator written from the Unicode table of well-formed byte
@@ -11,11 +11,15 @@
 #include <string>
 #include <string_view>
 
-#include "app/utf8_decode.h"
 #include "fuzz/fuzz_input.h"
-#include "report/utf8.h"
+#include "toolkit/base/utf8.h"
 
 namespace {
+
+using base::Utf8ToWide;
+using base::Utf8ToWideReplacing;
+using base::WideToUtf8;
+using base::WideToUtf8KeepingSurrogates;
 
 [[noreturn]] void Fail(const char* what) {
   std::fprintf(stderr, "%s\n", what);
@@ -73,10 +77,17 @@ std::wstring WithoutUnpaired(const std::wstring& units, size_t* unpaired) {
 
 void CheckDecoder(std::string_view bytes) {
   const std::wstring wide = Utf8ToWide(bytes);
+  const std::wstring replacing = Utf8ToWideReplacing(bytes);
+  size_t replacingUnpaired = 0;
+  WithoutUnpaired(replacing, &replacingUnpaired);
+  if (replacingUnpaired) Fail("Utf8ToWideReplacing made an unpaired surrogate");
+  if (replacing.size() > bytes.size()) Fail("Utf8ToWideReplacing made more units than bytes");
   if (!IsWellFormedUtf8(bytes)) {
     if (!wide.empty()) Fail("Utf8ToWide accepted ill-formed UTF-8");
+    if (replacing.find(L'\xFFFD') == std::wstring::npos) Fail("a flaw left no U+FFFD");
     return;
   }
+  if (replacing != wide) Fail("the two decoders disagree on well-formed UTF-8");
   if (wide.size() > bytes.size()) Fail("Utf8ToWide made more units than bytes");
   if (!bytes.empty() && wide.empty()) Fail("Utf8ToWide rejected well-formed UTF-8");
   for (wchar_t u : wide)
@@ -85,7 +96,7 @@ void CheckDecoder(std::string_view bytes) {
   WithoutUnpaired(wide, &unpaired);
   if (unpaired) Fail("Utf8ToWide made an unpaired surrogate");
   if (WideToUtf8(wide) != bytes) Fail("WideToUtf8(Utf8ToWide(x)) != x");
-  if (Utf16ToUtf8(wide) != bytes) Fail("Utf16ToUtf8(Utf8ToWide(x)) != x");
+  if (WideToUtf8KeepingSurrogates(wide) != bytes) Fail("WideToUtf8KeepingSurrogates(Utf8ToWide(x)) != x");
 }
 
 void CheckEncoders(const std::wstring& units) {
@@ -96,15 +107,15 @@ void CheckEncoders(const std::wstring& units) {
   if (!IsWellFormedUtf8(strict)) Fail("WideToUtf8 made ill-formed UTF-8");
   if (Utf8ToWide(strict) != replaced) Fail("WideToUtf8 lost text or kept a lone surrogate");
 
-  const std::string report = Utf16ToUtf8(units);
+  const std::string report = WideToUtf8KeepingSurrogates(units);
   if (!units.empty() && IsHigh(units.back())) {
-    if (!report.empty()) Fail("Utf16ToUtf8 kept text ending in a high surrogate");
+    if (!report.empty()) Fail("WideToUtf8KeepingSurrogates kept text ending in a high surrogate");
     return;
   }
   if (unpaired == 0 && report != strict) Fail("the two encoders disagree on valid UTF-16");
   // A lone surrogate becomes its own three-byte form, which the loose reader turns back.
-  if (fuzz::LooseUtf16(report) != units) Fail("Utf16ToUtf8 does not keep every unit");
-  if (report.size() > units.size() * 3) Fail("Utf16ToUtf8 made more than 3 bytes a unit");
+  if (fuzz::LooseUtf16(report) != units) Fail("WideToUtf8KeepingSurrogates does not keep every unit");
+  if (report.size() > units.size() * 3) Fail("WideToUtf8KeepingSurrogates made more than 3 bytes a unit");
 }
 
 }  // namespace

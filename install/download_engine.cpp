@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <urlmon.h>
 
-#include "app/dll_hardening.h"
+#include "toolkit/base/system_library.h"
 
 namespace {
 
@@ -11,22 +11,15 @@ using UrlDownloadToFileFn = HRESULT(WINAPI*)(IUnknown*, const wchar_t*, const wc
                                             IBindStatusCallback*);
 using DeleteUrlCacheEntryFn = BOOL(WINAPI*)(const wchar_t*);
 
-template <typename Fn>
-Fn LookUp(const wchar_t* library, const char* name) {
-  HMODULE module = LoadSystemLibrary(library);  // kept loaded for the process's lifetime
-  return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)))
-                : nullptr;
-}
-
 UrlDownloadToFileFn DownloadFunction() {
   static const UrlDownloadToFileFn download =
-      LookUp<UrlDownloadToFileFn>(L"urlmon.dll", "URLDownloadToFileW");
+      base::GetSystemFunction<UrlDownloadToFileFn>(L"urlmon.dll", "URLDownloadToFileW");
   return download;
 }
 
 DeleteUrlCacheEntryFn DeleteEntryFunction() {
   static const DeleteUrlCacheEntryFn deleteEntry =
-      LookUp<DeleteUrlCacheEntryFn>(L"wininet.dll", "DeleteUrlCacheEntryW");
+      base::GetSystemFunction<DeleteUrlCacheEntryFn>(L"wininet.dll", "DeleteUrlCacheEntryW");
   return deleteEntry;
 }
 

@@ -5,7 +5,12 @@
 // The window posts it to the general worker and posts the result back:
 //
 //   void CMainWindow::RunDownload() {                                   // kMiscThreadId
-//     DownloadRequest request{settings.downloadUrl, FallbackPackageUrl(), settings.packagePath};
+//     DownloadRequest request;
+//     request.downloadUrl = downloadUrl;
+//     request.fallbackUrl = FallbackPackageUrl();
+//     request.packagePath = packagePath;
+//     request.expectedSigner = build::kPackageSigner;
+//     request.stallLimit = std::chrono::seconds(build::kDownloadStallSeconds);
 //     DownloadOutput output;
 //     int failed = RunDownloadJob(request, &output, &ReportDownloadTimeCost);
 //     downloadErrorText = output.downloadErrorText;

@@ -6,7 +6,6 @@
 #include "app/desktop_shell.h"
 #include "app/registry.h"
 #include "build_settings.h"
-#include "install/running_app_check.h"
 
 namespace {
 

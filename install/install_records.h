@@ -11,6 +11,10 @@
 
 #include <string>
 
+// The application's program file in the install folder: what the records point at, the setup
+// is checked for, the launch starts and the running-application check looks for.
+inline constexpr wchar_t kAppExeName[] = L"brightmere.exe";
+
 // The two views of the system's uninstall list on 64-bit Windows. A 32-bit setup writes into
 // the 32-bit one. Both are named, so that the 32-bit installer and a 64-bit build of it read
 // the same places (on 32-bit Windows both name the one list there is).

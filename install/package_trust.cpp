@@ -11,9 +11,9 @@
 #include <cwctype>
 #include <vector>
 
-#include "app/dll_hardening.h"
 #include "build_settings.h"
 #include "install/package_lock.h"
+#include "toolkit/base/system_library.h"
 
 namespace {
 
@@ -45,14 +45,14 @@ struct TrustApi {
 
 template <typename Fn>
 bool Resolve(HMODULE module, const char* name, Fn* fn) {
-  *fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
+  *fn = base::GetSystemFunction<Fn>(module, name);
   return *fn != nullptr;
 }
 
 TrustApi LoadTrustApi() {
   TrustApi api;
-  HMODULE wintrust = LoadSystemLibrary(L"wintrust.dll");
-  HMODULE crypt32 = wintrust ? LoadSystemLibrary(L"crypt32.dll") : nullptr;
+  HMODULE wintrust = base::LoadSystemLibrary(L"wintrust.dll");
+  HMODULE crypt32 = wintrust ? base::LoadSystemLibrary(L"crypt32.dll") : nullptr;
   if (!wintrust || !crypt32) {
     api.loadError = GetLastError() ? GetLastError() : ERROR_MOD_NOT_FOUND;
     return api;

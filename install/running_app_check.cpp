@@ -5,17 +5,17 @@
 
 #include "app/process_utils.h"
 #include "build_settings.h"
+#include "install/install_records.h"
 
 namespace {
 
 constexpr std::chrono::milliseconds kPauseAfterTerminate{100};
-constexpr int kAnswerRetry = 0;
 
 }  // namespace
 
 RunningAppPrompt MakeRunningAppPrompt(const std::wstring& displayName) {
   return RunningAppPrompt{L"提示", L"应用程序 \"" + displayName + L"\" 正在运行，是否强制关闭？",
-                          L"重试", L"强制关闭", kAnswerRetry};
+                          L"重试", L"强制关闭", RunningAppAnswer::kRetry};
 }
 
 void CloseRunningAppThenSetup(const RunningAppCheckHooks& hooks) {
@@ -27,8 +27,8 @@ void CloseRunningAppThenSetup(const RunningAppCheckHooks& hooks) {
 
   hooks.enterAppRunningPrompt();
   const std::wstring name = hooks.displayName.empty() ? build::kDisplayName : hooks.displayName;
-  hooks.ask(MakeRunningAppPrompt(name), [hooks, find](int answer) {
-    if (answer == kAnswerRetry) {
+  hooks.ask(MakeRunningAppPrompt(name), [hooks, find](RunningAppAnswer answer) {
+    if (answer == RunningAppAnswer::kRetry) {
       CloseRunningAppThenSetup(hooks);
       return;
     }

@@ -2,18 +2,18 @@
 // user (title "提示", buttons "重试" and "强制关闭"); "重试" looks again, "强制关闭" or
 // closing the box ends every instance, waits 100 ms and goes on with the setup.
 //
-// The window supplies what belongs to it:
+// The window supplies what belongs to it (window/install_flow.cpp):
 //
-//   void CMainWindow::CloseRunningAppThenSetup() {
-//     RunningAppCheckHooks hooks;
-//     hooks.enterAppRunningPrompt = MakeWeak([this] { state = AppRunningPrompt; });
-//     hooks.ask = [this](const RunningAppPrompt& p, std::function<void(int)> answer) {
-//       ShowMsgBox(GetHWND(), p.text, MakeWeak([answer](MsgBoxRet ret) { answer(ret); }),
-//                  p.title, p.yesButton, p.noButton, MsgBoxRet(p.notShownAnswer));
-//     };
-//     hooks.startInstalling = MakeWeak([this] { state = Installing; StartSetup(); });
-//     ::CloseRunningAppThenSetup(hooks);
-//   }
+//   RunningAppCheckHooks hooks;
+//   hooks.enterAppRunningPrompt = MakeWeak([this] { state = AppRunningPrompt; });
+//   hooks.ask = [this](const RunningAppPrompt& p, RunningAppAnswerCallback answer) {
+//     ShowMsgBox(GetHWND(), p.text, MakeWeak([answer](MsgBoxRet ret) {
+//                  answer(ret == kMsgBoxYes ? RunningAppAnswer::kRetry
+//                                           : RunningAppAnswer::kEndApplication);
+//                }), p.title, p.yesButton, p.noButton, /*notShownAnswer=*/kMsgBoxYes);
+//   };
+//   hooks.startInstalling = MakeWeak([this] { state = Installing; StartSetup(); });
+//   ::CloseRunningAppThenSetup(hooks);
 //
 // Threading: UI thread only (the 100 ms pause blocks it, on purpose: the setup must not start
 // before the ended instances are gone).
@@ -22,16 +22,21 @@
 #include <functional>
 #include <string>
 
-inline constexpr wchar_t kAppExeName[] = L"brightmere.exe";
+// What the user chose in the prompt.
+enum class RunningAppAnswer {
+  kRetry,           // "重试": look again
+  kEndApplication,  // "强制关闭", or the box was closed
+};
+using RunningAppAnswerCallback = std::function<void(RunningAppAnswer)>;
 
 struct RunningAppPrompt {
   std::wstring title;      // "提示"
   std::wstring text;       // "应用程序 "<display name>" 正在运行，是否强制关闭？"
-  std::wstring yesButton;  // "重试"  (answer 0)
-  std::wstring noButton;   // "强制关闭" (answer 1, as is the box's close button)
+  std::wstring yesButton;  // "重试"  (RunningAppAnswer::kRetry)
+  std::wstring noButton;   // "强制关闭" (kEndApplication, as is the box's close button)
   // The answer when the prompt cannot be shown: "重试", which ends nothing. Nobody agreed to
   // end the user's application, and with the application still running the install waits.
-  int notShownAnswer = 0;
+  RunningAppAnswer notShownAnswer = RunningAppAnswer::kRetry;
 };
 
 RunningAppPrompt MakeRunningAppPrompt(const std::wstring& displayName);
@@ -39,10 +44,8 @@ RunningAppPrompt MakeRunningAppPrompt(const std::wstring& displayName);
 struct RunningAppCheckHooks {
   // The application was found running; the prompt is about to be shown.
   std::function<void()> enterAppRunningPrompt;
-  // Shows the prompt; the answer (0 "重试", 1 "强制关闭" or closed) arrives later, on the UI
-  // thread, through the given function.
-  std::function<void(const RunningAppPrompt& prompt, std::function<void(int answer)> answer)>
-      ask;
+  // Shows the prompt; the answer arrives later, on the UI thread, through `answer`.
+  std::function<void(const RunningAppPrompt& prompt, RunningAppAnswerCallback answer)> ask;
   // No instance left (or the user chose to end them): state Installing, then StartSetup.
   std::function<void()> startInstalling;
   // The process search; FindProcessesByName unless a test replaces it.

@@ -7,7 +7,7 @@
 #include "app/final_path.h"
 #include "app/process_utils.h"
 #include "install/package_lock.h"
-#include "install/running_app_check.h"
+#include "install/install_records.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 //
 //   void CMainWindow::RunSetup() {                                      // kMiscThreadId
 //     // the lock the download job took when it checked the package's signature
-//     const int code = RunSetupJob(*packageLock, installDir, packageFolder->Path(),
-//                                  &ReportInstallTimeCost);
-//     installExitCode = code;
-//     base::PostToThread(kUiThreadId, MakeWeak([this, code] { OnInstallDone(code); }));
+//     installExitCode = RunSetupJob(*packageLock, installDir, packageFolder->Path(),
+//                                   &ReportInstallTimeCost);
+//     base::PostToThread(kUiThreadId,
+//                        MakeWeak([this, code = installExitCode.load()] { OnInstallDone(code); }));
 //   }
 //
 // Threading: RunSetupJob blocks until the setup has ended; call it on a worker only.
@@ -36,7 +36,7 @@ std::wstring BuildSetupCommandLine(const std::wstring& packagePath,
 
 // Runs the setup of the locked package hidden, in `workingDir`, until it exits with 0 or has
 // failed three times. Returns the last exit code (or the system error of a failed start, or
-// -10002). A run that ends with 0 but leaves no brightmere.exe in installDir failed with
+// -10002). A run that ends with 0 but leaves no kAppExeName in installDir failed with
 // ERROR_FILE_NOT_FOUND. The package was checked through the lock, which keeps writers out
 // until the last run has started; each run starts suspended and goes on only when its image
 // is the locked file (ImageIsLockedFile), otherwise it is ended and fails with

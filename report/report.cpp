@@ -6,7 +6,6 @@
 #include <condition_variable>
 #include <cstdint>
 #include <mutex>
-#include <set>
 #include <utility>
 
 #include "app/thread_ids.h"
@@ -20,59 +19,64 @@ ReportIdentity& StoredIdentity() {
   return *identity;
 }
 
-// Uploads handed off and not yet finished, by hand-off number, so that a flush can wait
-// for the ones before it without waiting for later ones.
-struct PendingUploads {
+// How many uploads were handed off and how many have finished. The http thread runs (or, once
+// it has ended, drops) uploads one at a time in posting order, so the first `n` handed off
+// have all finished once `finished` reaches `n`. (Two threads that hand off at the same moment
+// may post in the other order; a flush can then take the later upload for the earlier. The
+// flush on the way out follows the UI thread's last reports, which it posted itself.)
+struct UploadCounts {
   std::mutex lock;
   std::condition_variable changed;
-  uint64_t nextTicket = 0;
-  std::set<uint64_t> pending;
+  uint64_t handedOff = 0;
+  uint64_t finished = 0;
 };
 
-PendingUploads& Pending() {
-  static auto* pending = new PendingUploads();
-  return *pending;
+UploadCounts& Counts() {
+  static auto* counts = new UploadCounts();
+  return *counts;
 }
 
-uint64_t OpenTicket() {
-  PendingUploads& p = Pending();
-  std::lock_guard<std::mutex> hold(p.lock);
-  uint64_t ticket = p.nextTicket++;
-  p.pending.insert(ticket);
-  return ticket;
+void CountHandOff() {
+  UploadCounts& c = Counts();
+  std::lock_guard<std::mutex> hold(c.lock);
+  ++c.handedOff;
 }
 
-void CloseTicket(uint64_t ticket) {
-  PendingUploads& p = Pending();
+void CountFinished() {
+  UploadCounts& c = Counts();
   {
-    std::lock_guard<std::mutex> hold(p.lock);
-    p.pending.erase(ticket);
+    std::lock_guard<std::mutex> hold(c.lock);
+    ++c.finished;
   }
-  p.changed.notify_all();
+  c.changed.notify_all();
 }
 
 }  // namespace
 
-struct ReportUploadTask::Shared {
-  explicit Shared(std::string b) : body(std::move(b)), ticket(OpenTicket()) {}
-  ~Shared() { CloseTicket(ticket); }
-  std::string body;
-  uint64_t ticket;
-};
+ReportUploadTask::ReportUploadTask(std::string body) : body_(std::move(body)) {
+  CountHandOff();
+}
 
-ReportUploadTask::ReportUploadTask(std::string body)
-    : shared_(std::make_shared<Shared>(std::move(body))) {}
+ReportUploadTask::ReportUploadTask(ReportUploadTask&& other) noexcept
+    : body_(std::move(other.body_)), pending_(other.pending_) {
+  other.pending_ = false;
+}
+
+ReportUploadTask::~ReportUploadTask() {
+  if (pending_) CountFinished();  // dropped unrun
+}
 
 void ReportUploadTask::operator()() {
-  if (!shared_)
+  if (!pending_)
     return;
   {
     HttpClient client;
     client.SetDefaultHeaders();
     std::string response;
-    client.Post(shared_->body, &response);  // the answer and the code are not used
+    client.Post(body_, &response);  // the answer and the code are not used
   }
-  shared_.reset();  // finishes the upload unless a copy of the task is still around
+  pending_ = false;
+  CountFinished();
 }
 
 void InitReportBaseFieldsFrom(const ReportIdentity& identity) {
@@ -97,10 +101,9 @@ void UploadReport(const std::wstring& reportText) {
 }
 
 bool FlushReports(base::TimeDelta timeout) {
-  PendingUploads& p = Pending();
-  std::unique_lock<std::mutex> hold(p.lock);
-  const uint64_t horizon = p.nextTicket;
-  auto settled = [&] { return p.pending.empty() || *p.pending.begin() >= horizon; };
-  return p.changed.wait_for(hold, std::chrono::microseconds(timeout.InMicroseconds()),
-                            settled);
+  UploadCounts& c = Counts();
+  std::unique_lock<std::mutex> hold(c.lock);
+  const uint64_t horizon = c.handedOff;
+  return c.changed.wait_for(hold, std::chrono::microseconds(timeout.InMicroseconds()),
+                            [&] { return c.finished >= horizon; });
 }

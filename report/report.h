@@ -14,7 +14,6 @@
 // order. FlushReports on any thread except the http thread.
 #pragma once
 
-#include <memory>
 #include <string>
 
 #include "report/report_text.h"
@@ -42,14 +41,17 @@ void UploadReport(const std::wstring& reportText);
 // survey answer, the exit buttons) say why a user left.
 bool FlushReports(base::TimeDelta timeout);
 
-// The task that runs one upload on the http thread. It owns the body; the upload counts as
-// finished once the task has run or has been destroyed unrun.
+// The task that runs one upload on the http thread. It owns the body and is move-only; the
+// upload counts as finished once the task has run or has been destroyed unrun.
 class ReportUploadTask {
  public:
   explicit ReportUploadTask(std::string body);
+  ReportUploadTask(ReportUploadTask&& other) noexcept;
+  ReportUploadTask& operator=(ReportUploadTask&&) = delete;
+  ~ReportUploadTask();
   void operator()();
 
  private:
-  struct Shared;
-  std::shared_ptr<Shared> shared_;  // shared by copies: a base::Task must be copyable
+  std::string body_;
+  bool pending_ = true;  // false once run or moved from: only one instance counts the upload
 };

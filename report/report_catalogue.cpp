@@ -8,10 +8,6 @@ const wchar_t kClickInstall[] = L"Install";
 const wchar_t kClickReInstall[] = L"ReInstall";
 const wchar_t kClickDownloadOffline[] = L"DownloadOffline";
 
-const wchar_t kExitStartInstalled[] = L"Start 已安装";
-const wchar_t kExitFailedInstalled[] = L"Failed 已安装";
-const wchar_t kExitFailedNotInstalled[] = L"Failed 未安装";
-
 void ReportAppStart(int dpi, int scale) {
   SendReport(L"AppStart", {{L"FirstStart", L"true"},
                            {L"Dpi", std::to_wstring(dpi)},

@@ -19,9 +19,11 @@ extern const wchar_t kClickReInstall[];        // reinstall button; survey page 
 extern const wchar_t kClickDownloadOffline[];  // the full-package page is opened
 
 // "btn_exit" values of the exit paths (the survey answer is built by ReportSurveyAnswer).
-extern const wchar_t kExitStartInstalled[];     // "Start 已安装"
-extern const wchar_t kExitFailedInstalled[];    // "Failed 已安装"
-extern const wchar_t kExitFailedNotInstalled[]; // "Failed 未安装"
+// Defined here, not in the .cpp: the window's Win32-free close rules (close_decision.cpp)
+// choose among them without linking the report library.
+inline constexpr wchar_t kExitStartInstalled[] = L"Start 已安装";
+inline constexpr wchar_t kExitFailedInstalled[] = L"Failed 已安装";
+inline constexpr wchar_t kExitFailedNotInstalled[] = L"Failed 未安装";
 
 // "AppStart": {"Dpi", "FirstStart":"true", "Scale"}. Once, at start-up.
 void ReportAppStart(int dpi, int scale);

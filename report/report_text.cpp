@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "report/base64.h"
-#include "report/utf8.h"
+#include "toolkit/base/utf8.h"
 
 const wchar_t kReportAppName[] = L"DOVizorivev";
 
@@ -83,7 +83,7 @@ std::wstring ComposeReport(const std::wstring& eventName, const std::wstring& da
 }
 
 std::string BuildUploadBody(const std::wstring& reportText) {
-  return "log=" + Base64Encode(Utf16ToUtf8(reportText));
+  return "log=" + Base64Encode(base::WideToUtf8KeepingSurrogates(reportText));
 }
 
 std::vector<std::pair<std::string, std::string>> IdentityCookies(
@@ -91,12 +91,12 @@ std::vector<std::pair<std::string, std::string>> IdentityCookies(
   std::wstring system = identity.osName + (identity.is64BitWindows ? L" 64bit" : L" 32bit");
   std::wstring channel = identity.hasChannelTag ? identity.channelTag : L"default";
   return {
-      {"appver", Utf16ToUtf8(identity.appver)},
+      {"appver", base::WideToUtf8KeepingSurrogates(identity.appver)},
       {"os", "windows"},
-      {"imei", Utf16ToUtf8(identity.imei)},
-      {"appname", Utf16ToUtf8(kReportAppName)},
-      {"system", Utf16ToUtf8(system)},
-      {"channel", Utf16ToUtf8(channel)},
+      {"imei", base::WideToUtf8KeepingSurrogates(identity.imei)},
+      {"appname", base::WideToUtf8KeepingSurrogates(kReportAppName)},
+      {"system", base::WideToUtf8KeepingSurrogates(system)},
+      {"channel", base::WideToUtf8KeepingSurrogates(channel)},
   };
 }
 

@@ -15,8 +15,8 @@ import sys
 import types
 
 top = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(top, "tests", "e2e"))
-import e2e_harness as h  # noqa: E402
+sys.path.insert(0, os.path.join(top, "tools"))
+import brightmere_harness as h  # noqa: E402
 
 
 def options_for(build, display_name):

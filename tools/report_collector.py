@@ -21,6 +21,9 @@ How it answers is switchable, on the command line (--mode) and while running:
       reset    reads the request and resets the connection (RST) without answering
     With count=N the mode applies to the next N reports, then it returns to "ok".
   GET /_control?reset=1    forget the recorded reports (the log file keeps them), mode ok
+  GET /_control?busy=1     how many other connections are still being handled; since
+                           connections are accepted in arrival order, 0 means every
+                           connection that arrived before this one has been answered
   GET /_records            the reports since the last reset in a line format for tests
                            (see records_text); /_records?format=json gives JSON lines
 Control requests are not recorded.
@@ -58,6 +61,7 @@ class Collector:
         self.release = threading.Event()
         self.records = []
         self.seq = 0
+        self.open_connections = 0
 
     def take_mode(self):
         """The answer for the next report, and the event that releases it if it hangs."""
@@ -236,6 +240,11 @@ class Handler(socketserver.StreamRequestHandler):
         query = urllib.parse.parse_qs(url.query)
 
         if url.path == "/_control":
+            if "busy" in query:
+                with collector.lock:
+                    busy = collector.open_connections - 1  # not this one
+                self.answer(200, "OK", b"%d\n" % busy)
+                return
             if "reset" in query:
                 collector.reset()
             if "mode" in query:
@@ -293,6 +302,19 @@ class Handler(socketserver.StreamRequestHandler):
 class Server(socketserver.ThreadingTCPServer):
     daemon_threads = True
     allow_reuse_address = True
+
+    # Counted on the accepting thread, so that a connection is counted from its accept on.
+    def process_request(self, request, client_address):
+        with self.collector.lock:
+            self.collector.open_connections += 1
+        super().process_request(request, client_address)
+
+    def shutdown_request(self, request):
+        try:
+            super().shutdown_request(request)
+        finally:
+            with self.collector.lock:
+                self.collector.open_connections -= 1
 
 
 def serve(args):

@@ -61,16 +61,17 @@ fetch_source() { # package -> unpacked source dir name printed
   if [ -z "$dir" ]; then
     (cd "$deps/src" && apt-get source -q "$pkg" >/dev/null 2>"$deps/src/$pkg.log") || {
       apt-get update -q >/dev/null
-      (cd "$deps/src" && apt-get source -q "$pkg" >/dev/null 2>"$deps/src/$pkg.log")
+      (cd "$deps/src" && apt-get source -q "$pkg" >/dev/null 2>"$deps/src/$pkg.log") ||
+        build_failed "fetching the sources of $pkg" "$deps/src/$pkg.log"
     }
     dir=$(find "$deps/src" -maxdepth 1 -type d -name "$pkg-*" | head -n 1)
   fi
   echo "$dir"
 }
 
-# Prints the last lines of a dependency's build log and fails.
+# Prints the last lines of a dependency's log and fails.
 build_failed() { # what log
-  echo "setup: building $1 failed; the end of $2:" >&2
+  echo "setup: $1 failed; the end of $2:" >&2
   tail -n 30 "$2" >&2
   exit 1
 }
@@ -90,8 +91,8 @@ build_curl() { # arch
     -DBUILD_SHARED_LIBS=OFF -DBUILD_CURL_EXE=OFF -DBUILD_TESTING=OFF -DENABLE_MANUAL=OFF \
     -DHTTP_ONLY=ON -DCURL_USE_SCHANNEL=ON -DCURL_USE_OPENSSL=OFF -DCURL_USE_LIBSSH2=OFF \
     -DCURL_ZLIB=OFF -DUSE_LIBIDN2=OFF -DCURL_DISABLE_LDAP=ON -DCURL_DISABLE_LDAPS=ON \
-    -DENABLE_UNICODE=ON -DPICKY_COMPILER=OFF >"$log" 2>&1 || build_failed libcurl "$log"
-  { cmake --build "$work" && cmake --install "$work"; } >>"$log" 2>&1 || build_failed libcurl "$log"
+    -DENABLE_UNICODE=ON -DPICKY_COMPILER=OFF >"$log" 2>&1 || build_failed "building libcurl" "$log"
+  { cmake --build "$work" && cmake --install "$work"; } >>"$log" 2>&1 || build_failed "building libcurl" "$log"
 }
 # The i686 build (what ships) is built everywhere; the x86_64 one where it is the tested one.
 build_curl i686

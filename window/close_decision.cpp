@@ -1,5 +1,7 @@
 #include "window/close_decision.h"
 
+#include "report/report_catalogue.h"
+
 CloseAction DecideCloseAction(InstallerState state, const std::function<bool()>& isAppInstalled) {
   if (state == Installed)
     return CloseAction::LaunchApp;
@@ -11,7 +13,7 @@ CloseAction DecideCloseAction(InstallerState state, const std::function<bool()>&
 }
 
 std::wstring InstalledExitValue(InstallerState state) {
-  return state == DownloadFailed ? L"Failed 已安装" : L"Start 已安装";
+  return state == DownloadFailed ? kExitFailedInstalled : kExitStartInstalled;
 }
 
 FailedSetupPrompt MakeFailedSetupPrompt(const std::wstring& displayName) {

@@ -14,8 +14,8 @@ enum class CloseAction {
   ShowExitSurvey,       // nothing installed yet: ask the user why they leave
 };
 
-// The texts of the prompt of AskAfterFailedSetup; yes (0) leaves, no (1) opens the
-// full-package page.
+// The texts of the prompt of AskAfterFailedSetup; yes (kMsgBoxYes) leaves, no (kMsgBoxNo)
+// opens the full-package page.
 struct FailedSetupPrompt {
   std::wstring title;      // "提示"
   std::wstring text;       // "建议尽快下载完整安装包安装 "<display name>" 确定退出吗？"
@@ -28,5 +28,6 @@ FailedSetupPrompt MakeFailedSetupPrompt(const std::wstring& displayName);
 // isAppInstalled is asked only when the answer matters (it reads the registry).
 CloseAction DecideCloseAction(InstallerState state, const std::function<bool()>& isAppInstalled);
 
-// The "btn_exit" value reported when leaving while the application is installed.
+// The "btn_exit" value reported when leaving while the application is installed
+// (kExitStartInstalled or kExitFailedInstalled of report_catalogue.h).
 std::wstring InstalledExitValue(InstallerState state);

@@ -50,11 +50,14 @@ void CMainWindow::RunDownload() {
 void CMainWindow::CloseRunningAppThenSetup() {
   RunningAppCheckHooks hooks;
   hooks.enterAppRunningPrompt = MakeWeak([this] { state = AppRunningPrompt; });
-  hooks.ask = [this](const RunningAppPrompt& prompt, std::function<void(int)> answer) {
-    ShowMsgBox(GetHWND(), prompt.text,
-               MakeWeak([answer](MsgBoxRet ret) { answer(static_cast<int>(ret)); }),
+  // The prompt's "yes" button is "重试"; "no" and the close button end the application.
+  hooks.ask = [this](const RunningAppPrompt& prompt, RunningAppAnswerCallback answer) {
+    ShowMsgBox(GetHWND(), prompt.text, MakeWeak([answer](MsgBoxRet ret) {
+                 answer(ret == kMsgBoxYes ? RunningAppAnswer::kRetry
+                                          : RunningAppAnswer::kEndApplication);
+               }),
                prompt.title, prompt.yesButton, prompt.noButton,
-               static_cast<MsgBoxRet>(prompt.notShownAnswer));
+               prompt.notShownAnswer == RunningAppAnswer::kRetry ? kMsgBoxYes : kMsgBoxNo);
   };
   hooks.startInstalling = MakeWeak([this] {
     state = Installing;

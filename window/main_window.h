@@ -50,7 +50,7 @@ class CMainWindow : public ui::WindowImplBase {
   std::wstring LayoutFile() override { return L"basic.xml"; }
 
   // Posted to the UI thread by the progress tick and the jobs.
-  void UpdateProgress(int value);
+  void UpdateProgress(int value);  // kProgressOnTick, kProgressStart or kProgressDownloaded
   void OnDownloadDone(const std::wstring& path, int failed);
   void OnInstallDone(int exitCode);
 

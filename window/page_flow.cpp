@@ -23,7 +23,7 @@
 
 namespace {
 
-constexpr base::TimeDelta kProgressTick = base::TimeDelta::FromMilliseconds(200);
+constexpr base::TimeDelta kProgressTickInterval = base::TimeDelta::FromMilliseconds(200);
 constexpr int kCustomizeBarHeight = 48;  // the bar's height in the layout, at 100 %
 
 void SetShown(ui::Control* control, bool shown) {
@@ -117,17 +117,18 @@ void CMainWindow::StartInstall() {
     ToggleCustomizeBar();
   state = Downloading;
   ShowPageFor(state);
-  UpdateProgress(10);
+  UpdateProgress(kProgressStart);
   StartDownload();
   // Each start adds one more tick, as a start from the survey after a failed download does.
-  base::PostRepeating(kUiThreadId, MakeWeak([this] { UpdateProgress(0); }), kProgressTick, -1);
+  base::PostRepeating(kUiThreadId, MakeWeak([this] { UpdateProgress(kProgressOnTick); }),
+                      kProgressTickInterval, -1);
   ReportClick(kClickInstall);
 }
 
 void CMainWindow::RetryInstall() {
   state = Downloading;
   ShowPageFor(state);
-  UpdateProgress(10);
+  UpdateProgress(kProgressStart);
   StartDownload();
   ReportClick(kClickReInstall);
 }
@@ -193,7 +194,7 @@ void CMainWindow::UpdateProgress(int value) {
 
 void CMainWindow::OnDownloadDone(const std::wstring&, int failed) {
   if (failed == 0) {
-    UpdateProgress(900);
+    UpdateProgress(kProgressDownloaded);
     CloseRunningAppThenSetup();
     return;
   }

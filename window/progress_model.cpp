@@ -19,8 +19,8 @@ ProgressModel::Step ProgressModel::Update(InstallerState state, int value, int d
       break;
   }
 
-  if (value != 0) {
-    if (value == 10) {
+  if (value != kProgressOnTick) {
+    if (value == kProgressStart) {
       startTick_ = now;
       downloadAlertShown_ = false;
     }
@@ -32,18 +32,18 @@ ProgressModel::Step ProgressModel::Update(InstallerState state, int value, int d
         downloadAlertShown_ = true;
         step.showDownloadAlert = true;
       }
-      progress_ = std::min(downloadProgress, 900);
+      progress_ = std::min(downloadProgress, kProgressDownloaded);
     } else {
       progress_ += progress_ <= 950 ? 3 : 2;
     }
-    progress_ = std::min(progress_, 999);
+    progress_ = std::min(progress_, kProgressMost);
   }
   step.redraw = true;
   return step;
 }
 
 std::wstring FormatProgressText(int progress) {
-  const wchar_t* format = progress <= 900 ? L"正在下载，请不要关闭：%0.1f%%"
+  const wchar_t* format = progress <= kProgressDownloaded ? L"正在下载，请不要关闭：%0.1f%%"
                                           : L"下载完成，正在安装，请不要关闭：%0.1f%%";
   wchar_t text[96];
   swprintf(text, sizeof(text) / sizeof(text[0]), format, progress / 10.0);

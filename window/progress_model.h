@@ -2,9 +2,12 @@
 // creeps on the 200 ms tick towards 99.9 % until the setup's result arrives.
 //
 //   ProgressModel model;
-//   model.Update(Downloading, 10, downloadProgress, GetTickCount());   // install starts
-//   auto step = model.Update(state, 0, downloadProgress, GetTickCount());  // each tick
-//   if (step.redraw) { bar->SetValue(model.progress() / 10); label->SetText(FormatProgressText(model.progress())); }
+//   model.Update(Downloading, kProgressStart, downloadProgress, GetTickCount());
+//   auto step = model.Update(state, kProgressOnTick, downloadProgress, GetTickCount());
+//   if (step.redraw) {
+//     bar->SetValue(model.progress() / 10);
+//     label->SetText(FormatProgressText(model.progress()));
+//   }
 //
 // Win32-free. UI thread only (the window owns one model).
 #pragma once
@@ -14,6 +17,14 @@
 
 #include "window/installer_state.h"
 
+// The figures Update takes, in tenths of a percent: a download starts at 1.0 % (and the slow
+// download hint counts from then), a finished download stands at 90.0 %; kProgressOnTick asks
+// for the tick's own step instead of a figure.
+inline constexpr int kProgressOnTick = 0;
+inline constexpr int kProgressStart = 10;
+inline constexpr int kProgressDownloaded = 900;
+inline constexpr int kProgressMost = 999;  // 99.9 %: the bar never shows done before the result
+
 class ProgressModel {
  public:
   struct Step {
@@ -21,7 +32,7 @@ class ProgressModel {
     bool showDownloadAlert = false;  // the download has run for more than 10 s: show the hint once
   };
 
-  // value 0 is the tick; 10 marks the start of a download; 900 the end of one.
+  // value is kProgressOnTick or a figure to show (kProgressStart, kProgressDownloaded).
   // downloadProgress is the download job's latest figure (0..900); now a millisecond tick count.
   Step Update(InstallerState state, int value, int downloadProgress, uint32_t now);
 

@@ -6,7 +6,9 @@
 
 #include "app/dll_hardening.h"
 #include "gtest/gtest.h"
-#include "tests/app_entry/child_process.h"
+#include "tests/support/child_process.h"
+#include "tests/support/test_paths.h"
+#include "toolkit/base/system_library.h"
 
 namespace {
 
@@ -58,42 +60,38 @@ class PlantedLibraryTest : public ::testing::Test {
   std::wstring folder_;
 };
 
-// The three controls show that the planted copy is found when nothing prevents it, so the
-// other cases can fail.
-TEST_F(PlantedLibraryTest, PlainLoadLibraryLoadsThePlantedCopy) {
-  EXPECT_EQ(RunProbe(L"app_entry_dll_probe.exe", L"plain-load"), 0);
-  EXPECT_TRUE(PlantedCopyWasLoaded());
+// One way of loading version.dll, run by a probe started from the folder with the planted copy.
+struct LoadCase {
+  const char* name;
+  const wchar_t* probe;
+  const wchar_t* mode;
+  bool plantedCopyLoaded;
+};
+
+// The three controls (planted copy loaded) show that it is found when nothing prevents it, so
+// the other cases can fail.
+const LoadCase kLoadCases[] = {
+    {"PlainLoadLibrary", L"app_entry_dll_probe.exe", L"plain-load", true},
+    {"PlainImport", L"app_entry_plain_probe.exe", L"", true},
+    {"UnguardedDelayLoad", L"app_entry_unguarded_delay_probe.exe", L"", true},
+    {"HardenedSearchPath", L"app_entry_dll_probe.exe", L"hardened-load", false},
+    {"LoadSystemLibrary", L"app_entry_dll_probe.exe", L"system-load", false},
+    {"DelayLoadedCall", L"app_entry_dll_probe.exe", L"delay-call", false},
+    {"DelayLoadedCallBeforeHardening", L"app_entry_dll_probe.exe", L"delay-call-only", false},
+};
+
+class PlantedLibraryLoadTest : public PlantedLibraryTest,
+                               public ::testing::WithParamInterface<LoadCase> {};
+
+TEST_P(PlantedLibraryLoadTest, TakesThePlantedCopyOnlyWhenUnprotected) {
+  EXPECT_EQ(RunProbe(GetParam().probe, GetParam().mode), 0);
+  EXPECT_EQ(PlantedCopyWasLoaded(), GetParam().plantedCopyLoaded);
 }
 
-TEST_F(PlantedLibraryTest, PlainImportLoadsThePlantedCopy) {
-  EXPECT_EQ(RunProbe(L"app_entry_plain_probe.exe", L""), 0);
-  EXPECT_TRUE(PlantedCopyWasLoaded());
-}
-
-TEST_F(PlantedLibraryTest, UnguardedDelayLoadLoadsThePlantedCopy) {
-  EXPECT_EQ(RunProbe(L"app_entry_unguarded_delay_probe.exe", L""), 0);
-  EXPECT_TRUE(PlantedCopyWasLoaded());
-}
-
-TEST_F(PlantedLibraryTest, HardenedSearchPathSkipsThePlantedCopy) {
-  EXPECT_EQ(RunProbe(L"app_entry_dll_probe.exe", L"hardened-load"), 0);
-  EXPECT_FALSE(PlantedCopyWasLoaded());
-}
-
-TEST_F(PlantedLibraryTest, LoadSystemLibrarySkipsThePlantedCopy) {
-  EXPECT_EQ(RunProbe(L"app_entry_dll_probe.exe", L"system-load"), 0);
-  EXPECT_FALSE(PlantedCopyWasLoaded());
-}
-
-TEST_F(PlantedLibraryTest, DelayLoadedCallSkipsThePlantedCopy) {
-  EXPECT_EQ(RunProbe(L"app_entry_dll_probe.exe", L"delay-call"), 0);
-  EXPECT_FALSE(PlantedCopyWasLoaded());
-}
-
-TEST_F(PlantedLibraryTest, DelayLoadedCallSkipsThePlantedCopyBeforeHardening) {
-  EXPECT_EQ(RunProbe(L"app_entry_dll_probe.exe", L"delay-call-only"), 0);
-  EXPECT_FALSE(PlantedCopyWasLoaded());
-}
+INSTANTIATE_TEST_SUITE_P(Ways, PlantedLibraryLoadTest, ::testing::ValuesIn(kLoadCases),
+                         [](const ::testing::TestParamInfo<LoadCase>& info) {
+                           return std::string(info.param.name);
+                         });
 
 // The installer binds GDI+'s delay imports at start: on x86_64 the delay-load stub drops float
 // arguments in registers (the control shows it does there), on i686 they travel on the stack.
@@ -108,8 +106,23 @@ TEST(DelayLoadedFloatCallTest, ArgumentArrivesOnTheFirstCall) {
 }
 
 TEST_F(PlantedLibraryTest, LoadSystemLibraryRefusesAPath) {
-  EXPECT_EQ(LoadSystemLibrary((folder_ + L"\\version.dll").c_str()), nullptr);
+  const std::wstring names[] = {folder_ + L"\\version.dll", folder_ + L"/version.dll",
+                                L"C:version.dll", L".\\version.dll", L""};
+  for (const std::wstring& name : names)
+    EXPECT_EQ(base::LoadSystemLibrary(name.c_str()), nullptr);
   EXPECT_FALSE(PlantedCopyWasLoaded());
+}
+
+TEST(SystemFunctionTest, FindsAnExportAndAnswersNullForWhatIsMissing) {
+  using GetTickCountFn = DWORD(WINAPI*)();
+  const auto tickCount = base::GetSystemFunction<GetTickCountFn>(L"kernel32.dll", "GetTickCount");
+  ASSERT_NE(tickCount, nullptr);
+  const DWORD before = GetTickCount();
+  EXPECT_LE(tickCount() - before, 1000u);  // the same clock, read a moment later
+  EXPECT_EQ(base::GetSystemFunction<GetTickCountFn>(L"kernel32.dll", "NoSuchExport"), nullptr);
+  EXPECT_EQ(base::GetSystemFunction<GetTickCountFn>(L"no_such_library.dll", "GetTickCount"),
+            nullptr);
+  EXPECT_EQ(base::GetSystemFunction<GetTickCountFn>(HMODULE{}, "GetTickCount"), nullptr);
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 // version.dll. Exit code 0 when the library call it makes succeeded.
 //   plain-load      LoadLibraryW, as a careless program would (must find the planted copy)
 //   hardened-load   HardenDllSearchPath, then LoadLibraryW
-//   system-load     LoadSystemLibrary alone
+//   system-load     base::LoadSystemLibrary alone
 //   delay-call      HardenDllSearchPath, then a delay-loaded version.dll function
 //   delay-call-only a delay-loaded version.dll function without HardenDllSearchPath
 //   float-call      as the installer starts (hardened, GDI+ bound), a first call of a GDI+
@@ -13,6 +13,7 @@
 #include <string>
 
 #include "app/dll_hardening.h"
+#include "toolkit/base/system_library.h"
 #include "toolkit/ui/win/gdiplus_include.h"
 
 BRIGHTMERE_DECLARE_DELAY_IMPORTS(gdiplus);
@@ -67,7 +68,7 @@ int wmain(int argc, wchar_t** argv) {
     return LoadLibraryW(L"version.dll") ? 0 : 1;
   }
   if (mode == L"system-load")
-    return LoadSystemLibrary(L"version.dll") ? 0 : 1;
+    return base::LoadSystemLibrary(L"version.dll") ? 0 : 1;
   if (mode == L"delay-call") {
     HardenDllSearchPath();
     return CallVersionFunction();

@@ -3,7 +3,8 @@
 #include <windows.h>
 
 #include "gtest/gtest.h"
-#include "tests/app_entry/child_process.h"
+#include "tests/support/child_process.h"
+#include "tests/support/test_paths.h"
 
 namespace {
 

@@ -4,14 +4,15 @@
 #include <windows.h>
 
 #include "app/process_utils.h"
+#include "toolkit/base/system_library.h"
 
 namespace {
 
 using LockLoaderFn = LONG(NTAPI*)(ULONG flags, ULONG* state, ULONG_PTR* cookie);
 
 DWORD WINAPI HoldLoaderLock(void* taken) {
-  const auto lock = reinterpret_cast<LockLoaderFn>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "LdrLockLoaderLock")));
+  const auto lock = base::GetSystemFunction<LockLoaderFn>(GetModuleHandleW(L"ntdll.dll"),
+                                                         "LdrLockLoaderLock");
   ULONG state = 0;
   ULONG_PTR cookie = 0;
   if (lock && lock(0, &state, &cookie) >= 0)

@@ -11,7 +11,8 @@
 
 #include "app/thread_ids.h"
 #include "gtest/gtest.h"
-#include "tests/app_entry/child_process.h"
+#include "tests/support/child_process.h"
+#include "tests/support/test_paths.h"
 #include "toolkit/base/thread_directory.h"
 
 namespace {

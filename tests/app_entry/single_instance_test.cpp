@@ -7,7 +7,8 @@
 
 #include "build_settings.h"
 #include "gtest/gtest.h"
-#include "tests/app_entry/child_process.h"
+#include "tests/support/child_process.h"
+#include "tests/support/test_paths.h"
 
 namespace {
 

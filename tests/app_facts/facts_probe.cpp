@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "app/machine_facts.h"
-#include "app/utf8_decode.h"
+#include "toolkit/base/utf8.h"
 
 int main(int argc, char** argv) {
   if (argc < 2) return 2;
@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
   } else {
     return 2;
   }
-  std::fputs(WideToUtf8(text).c_str(), stdout);
+  std::fputs(base::WideToUtf8(text).c_str(), stdout);
   std::fflush(stdout);
   return 0;
 }

@@ -6,13 +6,7 @@
 #include <vector>
 
 #include "app/registry.h"
-
-std::wstring TestProgramDir() {
-  wchar_t path[MAX_PATH] = {};
-  GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring dir = path;
-  return dir.substr(0, dir.find_last_of(L'\\'));
-}
+#include "tests/support/test_paths.h"
 
 std::string RunProbe(const std::wstring& program, const std::wstring& argument) {
   SECURITY_ATTRIBUTES inherit = {sizeof(inherit), nullptr, TRUE};

@@ -51,6 +51,3 @@ class ScopedTempDir {
  private:
   std::wstring path_;
 };
-
-// Directory of the running test program, without a trailing "\".
-std::wstring TestProgramDir();

@@ -66,8 +66,11 @@ TEST_F(InstallerSettingsTest, StoredChannelIsIgnoredForOtherChannels) {
   EXPECT_EQ(L"test_online_20002", Build({}).channel);
 }
 
+// Also a channel of ten thousand characters (the installer's start with one:
+// robustness_tests' LongCommandLine.ChannelOfTenThousandCharactersStarts).
 TEST_F(InstallerSettingsTest, ChannelGoesIntoTheUrlVerbatim) {
-  EXPECT_EQ(kUrlPrefix + L"a b&c=\u660e", Build({{L"channel", L"a b&c=\u660e"}}).downloadUrl);
+  for (const std::wstring channel : {std::wstring(L"a b&c=\u660e"), std::wstring(10000, L'c')})
+    EXPECT_EQ(kUrlPrefix + channel, Build({{L"channel", channel}}).downloadUrl);
 }
 
 TEST_F(InstallerSettingsTest, DefaultInstallDirIsUnderProgramFilesX86) {

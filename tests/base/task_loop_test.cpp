@@ -157,4 +157,25 @@ TEST(TaskLoopTest, DelayedTaskPendingAtStopIsDestroyedUnrun) {
   EXPECT_TRUE(watch.expired());
 }
 
+// A task owns what it carries: a move-only capture is accepted, and it is released as soon as
+// the task has run, before the next task starts.
+TEST(TaskLoopTest, TaskReleasesWhatItOwnsRightAfterRunning) {
+  TestThread worker(L"worker");
+  ASSERT_TRUE(worker.Start());
+  auto loop = worker.message_loop_proxy();
+  auto owned = std::make_unique<int>(7);
+  auto counter = std::make_shared<int>(0);
+  std::weak_ptr<int> watch = counter;
+  int seen = 0;
+  loop->PostTask([&seen, owned = std::move(owned), counter = std::move(counter)] {
+    seen = *owned + *counter;
+  });
+  std::promise<bool> releasedBeforeNext;
+  loop->PostTask([&releasedBeforeNext, watch] { releasedBeforeNext.set_value(watch.expired()); });
+  std::future<bool> released = releasedBeforeNext.get_future();
+  ASSERT_TRUE(IsReady(released));
+  EXPECT_TRUE(released.get());
+  EXPECT_EQ(seen, 7);
+}
+
 }  // namespace

@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Runs one end-to-end scenario of the installer: the real executable under Wine, on the test
-display, driven through its accessibility tree and real clicks (tests/e2e/e2e_harness.py).
+display, driven through its accessibility tree and real clicks (tools/brightmere_harness.py).
 
   e2e_driver.py --source-dir S --work-dir W --prefix P --installer EXE --package PKG
                 --signing-root DER --trust-ca EXE --probe EXE --url-recorder EXE
@@ -14,8 +14,9 @@ import os
 import sys
 import traceback
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import e2e_harness as h  # noqa: E402
+here = os.path.dirname(os.path.abspath(__file__))
+sys.path[:0] = [here, os.path.join(os.path.dirname(os.path.dirname(here)), "tools")]
+import brightmere_harness as h  # noqa: E402
 import e2e_scenarios  # noqa: E402
 import fault_matrix  # noqa: E402
 

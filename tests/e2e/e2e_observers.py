@@ -3,7 +3,7 @@ process, and what it left in the registry."""
 import os
 import subprocess
 
-from e2e_harness import APP_INFO_KEY, UNINSTALL_KEY, windows_path
+from brightmere_harness import APP_INFO_KEY, UNINSTALL_KEY, windows_path
 
 
 class RoundTrips:

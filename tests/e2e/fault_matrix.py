@@ -15,7 +15,7 @@ import os
 import re
 import time
 
-from e2e_harness import Failure, wait_until
+from brightmere_harness import Failure, wait_until
 from e2e_observers import RoundTrips, registry_snapshot
 from e2e_scenarios import (ANY, START, CLICK_INSTALL, INSTALL_OK, RESULT_OK, DOWNLOAD_FAILED,
                            RESULT_DOWNLOAD_FAILED, DEFAULT_DIR, click_when,

@@ -265,16 +265,21 @@ TEST_F(DownloadJobTest, PackageFolderWithChineseCharacters) {
   EXPECT_EQ(report_.fileSize, packageSize_);
 }
 
+// An earlier file at the package path, larger than the package: what the job leaves is the
+// package exactly (not the old file, nor the package with the old file's tail after it).
 TEST_F(DownloadJobTest, EarlierFileIsReplaced) {
   FILE* stale = _wfopen(request_.packagePath.c_str(), L"wb");
   ASSERT_NE(stale, nullptr);
-  fputs("stale", stale);
+  const std::string filler(static_cast<size_t>(packageSize_) + 4096, 'x');
+  fputs("MZ stale", stale);
+  fwrite(filler.data(), 1, filler.size(), stale);
   fclose(stale);
-  ASSERT_TRUE(PackageServer::Set("package", "status", "404"));
-  ASSERT_TRUE(PackageServer::Set("fallback", "status", "404"));
-  EXPECT_EQ(Run(), 1);
 
-  EXPECT_NE(PackageFileSize(request_.packagePath), 5);
+  EXPECT_EQ(Run(), 0);
+
+  EXPECT_EQ(PackageFileSize(request_.packagePath), packageSize_);
+  EXPECT_TRUE(IsPackageValid(request_.packagePath));
+  EXPECT_EQ(PackageServer::Counts()["package"], 1) << "the earlier file was taken for the package";
 }
 
 // The preload runs while the welcome page waits for the user: it must leave an earlier

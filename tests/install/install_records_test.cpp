@@ -8,6 +8,7 @@
 #include "install/package_lock.h"
 #include "install/setup_job.h"
 #include "tests/install/install_test_support.h"
+#include "tests/support/child_process.h"
 
 namespace {
 
@@ -160,19 +161,21 @@ TEST_F(InstallRecordsTest, LaunchUsesTheFolderChosenInTheWindow) {
   std::wstring chosen = MakeAppFolder(L"chosen folder");
   LaunchInstalledApp(chosen);
 
-  // The shell starts the program asynchronously; look for it for a while.
-  int running = 0;
-  for (int i = 0; i < 200 && running == 0; ++i) {
-    running = FindProcessesByName(L"brightmere.exe", false);
-    if (running == 0)
-      Sleep(50);
-  }
-  EXPECT_EQ(running, 1);
+  // The shell may start the program after the call returns.
+  EXPECT_TRUE(WaitUntil([] { return FindProcessesByName(L"brightmere.exe", false) == 1; },
+                        10000));
 }
 
-TEST_F(InstallRecordsTest, LaunchOfAMissingProgramIsIgnored) {
+// A chosen folder without the program starts nothing, not even the program the records
+// point at. A present program launched afterwards shows that launches had time to happen.
+TEST_F(InstallRecordsTest, LaunchOfAMissingProgramStartsNothing) {
+  WriteInstallRecords(L"default", MakeAppFolder(L"recorded"));
   LaunchInstalledApp(dir_ + L"\\nothing here");
-  EXPECT_EQ(FindProcessesByName(L"brightmere.exe", false), 0);
+  LaunchInstalledApp(MakeAppFolder(L"present"));
+
+  auto running = [] { return FindProcessesByName(L"brightmere.exe", false); };
+  ASSERT_TRUE(WaitUntil([&] { return running() >= 1; }, 10000));
+  EXPECT_FALSE(WaitUntil([&] { return running() >= 2; }, 2000)) << "the missing one started";
 }
 
 }  // namespace

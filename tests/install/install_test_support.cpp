@@ -5,18 +5,10 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "tests/support/test_paths.h"
+
 namespace install_test {
 namespace {
-
-std::wstring Widen(const std::string& text) {
-  if (text.empty())
-    return L"";
-  int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                   nullptr, 0);
-  std::wstring wide(length, L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
-  return wide;
-}
 
 int PortFromEnv(const char* name) {
   const char* value = std::getenv(name);
@@ -56,27 +48,17 @@ std::string Control(const std::string& pathAndQuery, bool* ok) {
 
 }  // namespace
 
-std::wstring PathFromEnv(const char* name) {
-  const char* value = std::getenv(name);
-  if (!value)
-    return L"";
-  std::wstring path = Widen(value);
-  if (!path.empty() && path[0] == L'/') {
-    for (wchar_t& c : path) {
-      if (c == L'/')
-        c = L'\\';
-    }
-    path = L"Z:" + path;
-  }
-  return path;
+bool StartDemoApp(ChildProcess* app) {
+  constexpr DWORD kReadyMs = 20000;
+  return app->Start(DemoAppPath(), L"") && app->WaitReady(kReadyMs);
 }
 
 std::wstring DemoPackagePath() {
-  return PathFromEnv("BRIGHTMERE_DEMO_PACKAGE");
+  return ::PathFromEnv("BRIGHTMERE_DEMO_PACKAGE");
 }
 
 std::wstring DemoAppPath() {
-  return PathFromEnv("BRIGHTMERE_DEMO_APP");
+  return ::PathFromEnv("BRIGHTMERE_DEMO_APP");
 }
 
 std::wstring MakeScratchDir(const std::wstring& hint) {
@@ -173,37 +155,6 @@ std::map<std::string, int> PackageServer::Counts() {
       counts[line.substr(0, equals)] = std::stoi(line.substr(equals + 1));
   }
   return counts;
-}
-
-ChildProcess::ChildProcess(const std::wstring& exePath) {
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  std::wstring command = L"\"" + exePath + L"\"";
-  if (!CreateProcessW(exePath.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                      nullptr, &startup, &info_)) {
-    info_ = {};
-  }
-}
-
-ChildProcess::~ChildProcess() {
-  if (!Started())
-    return;
-  if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
-    TerminateProcess(info_.hProcess, 1);
-    WaitForSingleObject(info_.hProcess, 5000);
-  }
-  CloseHandle(info_.hThread);
-  CloseHandle(info_.hProcess);
-}
-
-bool ChildProcess::WaitReady(DWORD ms) {
-  return Started() && WaitForInputIdle(info_.hProcess, ms) == 0;
-}
-
-bool ChildProcess::WaitExit(DWORD ms, DWORD* code) {
-  if (!Started() || WaitForSingleObject(info_.hProcess, ms) != WAIT_OBJECT_0)
-    return false;
-  return GetExitCodeProcess(info_.hProcess, code) != 0;
 }
 
 ScopedEnv::ScopedEnv(const wchar_t* name, const std::wstring& value) : name_(name) {

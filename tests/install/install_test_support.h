@@ -1,5 +1,6 @@
 // Shared helpers of the install tests: the fixtures' paths from the environment, scratch
-// folders, the package server's control endpoint, and real child processes.
+// folders and the package server's control endpoint. Child processes and paths in general:
+// tests/support.
 #pragma once
 
 #include <windows.h>
@@ -7,15 +8,16 @@
 #include <map>
 #include <string>
 
-namespace install_test {
+#include "tests/support/child_process.h"
 
-// An environment variable holding a path; a Unix path (as CMake passes them) becomes the
-// Windows path Wine maps it to (Z:\...). Empty when unset.
-std::wstring PathFromEnv(const char* name);
+namespace install_test {
 
 // The demo setup package and the demo application built with the tests.
 std::wstring DemoPackagePath();
 std::wstring DemoAppPath();
+
+// Starts the demo application in `app` and waits until its window is up.
+bool StartDemoApp(ChildProcess* app);
 
 // A new empty folder under the temp folder whose name contains `hint` (spaces and Chinese
 // characters welcome). Removed with everything in it by RemoveTree.
@@ -42,24 +44,6 @@ class PackageServer {
   static bool Reset();
   // Requests per target since the last Reset.
   static std::map<std::string, int> Counts();
-};
-
-// A started child process, ended (if still running) and closed on destruction.
-class ChildProcess {
- public:
-  explicit ChildProcess(const std::wstring& exePath);
-  ~ChildProcess();
-  ChildProcess(const ChildProcess&) = delete;
-  ChildProcess& operator=(const ChildProcess&) = delete;
-
-  bool Started() const { return info_.hProcess != nullptr; }
-  // Waits until the child has an input-idle message loop (its window exists).
-  bool WaitReady(DWORD ms);
-  // True when the child has ended within ms; its exit code in *code.
-  bool WaitExit(DWORD ms, DWORD* code);
-
- private:
-  PROCESS_INFORMATION info_ = {};
 };
 
 // Sets an environment variable of this process (and so of its children) while in scope.

@@ -3,10 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "tests/install/install_test_support.h"
+#include "tests/support/child_process.h"
 
 namespace {
-
-using install_test::ChildProcess;
 
 constexpr DWORD kWaitMs = 20000;
 
@@ -20,41 +19,41 @@ class ProcessUtilsTest : public ::testing::Test {
 };
 
 TEST_F(ProcessUtilsTest, CountsEveryRunningInstance) {
-  ChildProcess first(install_test::DemoAppPath());
-  ChildProcess second(install_test::DemoAppPath());
-  ASSERT_TRUE(first.WaitReady(kWaitMs));
-  ASSERT_TRUE(second.WaitReady(kWaitMs));
+  ChildProcess first;
+  ChildProcess second;
+  ASSERT_TRUE(install_test::StartDemoApp(&first));
+  ASSERT_TRUE(install_test::StartDemoApp(&second));
 
   EXPECT_EQ(FindProcessesByName(L"brightmere.exe", false), 2);
 
   DWORD code;
-  EXPECT_FALSE(first.WaitExit(0, &code)) << "counting must not end the instances";
+  EXPECT_FALSE(first.WaitForExit(0, &code)) << "counting must not end the instances";
 }
 
 TEST_F(ProcessUtilsTest, TerminatesEveryInstanceWithExitCodeZero) {
-  ChildProcess first(install_test::DemoAppPath());
-  ChildProcess second(install_test::DemoAppPath());
-  ASSERT_TRUE(first.WaitReady(kWaitMs));
-  ASSERT_TRUE(second.WaitReady(kWaitMs));
+  ChildProcess first;
+  ChildProcess second;
+  ASSERT_TRUE(install_test::StartDemoApp(&first));
+  ASSERT_TRUE(install_test::StartDemoApp(&second));
 
   EXPECT_EQ(FindProcessesByName(L"brightmere.exe", true), 2);
 
   DWORD firstCode = 99, secondCode = 99;
-  ASSERT_TRUE(first.WaitExit(kWaitMs, &firstCode));
-  ASSERT_TRUE(second.WaitExit(kWaitMs, &secondCode));
+  ASSERT_TRUE(first.WaitForExit(kWaitMs, &firstCode));
+  ASSERT_TRUE(second.WaitForExit(kWaitMs, &secondCode));
   EXPECT_EQ(firstCode, 0u);
   EXPECT_EQ(secondCode, 0u);
   EXPECT_EQ(FindProcessesByName(L"brightmere.exe", false), 0);
 }
 
 TEST_F(ProcessUtilsTest, NameInAnotherCaseDoesNotMatch) {
-  ChildProcess app(install_test::DemoAppPath());
-  ASSERT_TRUE(app.WaitReady(kWaitMs));
+  ChildProcess app;
+  ASSERT_TRUE(install_test::StartDemoApp(&app));
 
   EXPECT_EQ(FindProcessesByName(L"Brightmere.exe", true), 0);
 
   DWORD code;
-  EXPECT_FALSE(app.WaitExit(0, &code)) << "a name that does not match must not be ended";
+  EXPECT_FALSE(app.WaitForExit(0, &code)) << "a name that does not match must not be ended";
 }
 
 TEST_F(ProcessUtilsTest, NoRunningInstanceCountsZero) {

@@ -8,10 +8,9 @@
 #include "app/process_utils.h"
 #include "build_settings.h"
 #include "tests/install/install_test_support.h"
+#include "tests/support/child_process.h"
 
 namespace {
-
-using install_test::ChildProcess;
 
 constexpr DWORD kWaitMs = 20000;
 
@@ -21,7 +20,7 @@ class RunningAppCheckTest : public ::testing::Test {
     ASSERT_FALSE(install_test::DemoAppPath().empty()) << "BRIGHTMERE_DEMO_APP is not set";
     ASSERT_EQ(FindProcessesByName(L"brightmere.exe", true), 0);
     hooks_.enterAppRunningPrompt = [this] { events_.push_back("prompt-state"); };
-    hooks_.ask = [this](const RunningAppPrompt& prompt, std::function<void(int)> answer) {
+    hooks_.ask = [this](const RunningAppPrompt& prompt, RunningAppAnswerCallback answer) {
       events_.push_back("ask");
       prompts_.push_back(prompt);
       pendingAnswer_ = std::move(answer);
@@ -33,7 +32,7 @@ class RunningAppCheckTest : public ::testing::Test {
   }
 
   // The user answers the prompt that is showing (as the message box would, later).
-  void Answer(int answer) {
+  void Answer(RunningAppAnswer answer) {
     ASSERT_TRUE(pendingAnswer_);
     auto callback = std::move(pendingAnswer_);
     pendingAnswer_ = nullptr;
@@ -43,7 +42,7 @@ class RunningAppCheckTest : public ::testing::Test {
   RunningAppCheckHooks hooks_;
   std::vector<std::string> events_;
   std::vector<RunningAppPrompt> prompts_;
-  std::function<void(int)> pendingAnswer_;
+  RunningAppAnswerCallback pendingAnswer_;
   int runningWhenSetupStarted_ = -1;
 };
 
@@ -54,8 +53,8 @@ TEST_F(RunningAppCheckTest, NothingRunningStartsTheSetupAtOnce) {
 }
 
 TEST_F(RunningAppCheckTest, RunningAppIsPromptedWithTheProductName) {
-  ChildProcess app(install_test::DemoAppPath());
-  ASSERT_TRUE(app.WaitReady(kWaitMs));
+  ChildProcess app;
+  ASSERT_TRUE(install_test::StartDemoApp(&app));
   CloseRunningAppThenSetup(hooks_);
 
   EXPECT_EQ(events_, (std::vector<std::string>{"prompt-state", "ask"}));
@@ -68,67 +67,67 @@ TEST_F(RunningAppCheckTest, RunningAppIsPromptedWithTheProductName) {
 }
 
 TEST_F(RunningAppCheckTest, RetryWhileStillRunningPromptsAgain) {
-  ChildProcess app(install_test::DemoAppPath());
-  ASSERT_TRUE(app.WaitReady(kWaitMs));
+  ChildProcess app;
+  ASSERT_TRUE(install_test::StartDemoApp(&app));
   CloseRunningAppThenSetup(hooks_);
-  Answer(0);
+  Answer(RunningAppAnswer::kRetry);
 
   EXPECT_EQ(events_, (std::vector<std::string>{"prompt-state", "ask", "prompt-state", "ask"}));
   DWORD code;
-  EXPECT_FALSE(app.WaitExit(0, &code));
+  EXPECT_FALSE(app.WaitForExit(0, &code));
 }
 
 TEST_F(RunningAppCheckTest, PromptThatCannotBeShownEndsNothing) {
-  ChildProcess app(install_test::DemoAppPath());
-  ASSERT_TRUE(app.WaitReady(kWaitMs));
+  ChildProcess app;
+  ASSERT_TRUE(install_test::StartDemoApp(&app));
   CloseRunningAppThenSetup(hooks_);
   ASSERT_EQ(prompts_.size(), 1u);
   Answer(prompts_[0].notShownAnswer);  // what the message box answers when it cannot show
 
   EXPECT_EQ(events_, (std::vector<std::string>{"prompt-state", "ask", "prompt-state", "ask"}));
   DWORD code;
-  EXPECT_FALSE(app.WaitExit(0, &code)) << "the application was ended without asking";
+  EXPECT_FALSE(app.WaitForExit(0, &code)) << "the application was ended without asking";
 }
 
 TEST_F(RunningAppCheckTest, RetryAfterTheUserClosedTheAppStartsTheSetup) {
   {
-    ChildProcess app(install_test::DemoAppPath());
-    ASSERT_TRUE(app.WaitReady(kWaitMs));
+    ChildProcess app;
+    ASSERT_TRUE(install_test::StartDemoApp(&app));
     CloseRunningAppThenSetup(hooks_);
   }  // the user closes it
-  Answer(0);
+  Answer(RunningAppAnswer::kRetry);
 
   EXPECT_EQ(events_, (std::vector<std::string>{"prompt-state", "ask", "install"}));
 }
 
 TEST_F(RunningAppCheckTest, ForceCloseEndsBothInstancesThenStartsTheSetup) {
-  ChildProcess first(install_test::DemoAppPath());
-  ChildProcess second(install_test::DemoAppPath());
-  ASSERT_TRUE(first.WaitReady(kWaitMs));
-  ASSERT_TRUE(second.WaitReady(kWaitMs));
+  ChildProcess first;
+  ChildProcess second;
+  ASSERT_TRUE(install_test::StartDemoApp(&first));
+  ASSERT_TRUE(install_test::StartDemoApp(&second));
   ASSERT_EQ(FindProcessesByName(L"brightmere.exe", false), 2);
   CloseRunningAppThenSetup(hooks_);
-  Answer(0);  // "重试" while both still run
-  Answer(1);  // "强制关闭"
+  Answer(RunningAppAnswer::kRetry);           // "重试" while both still run
+  Answer(RunningAppAnswer::kEndApplication);  // "强制关闭"
 
   EXPECT_EQ(events_, (std::vector<std::string>{"prompt-state", "ask", "prompt-state", "ask",
                                                "install"}));
   DWORD firstCode = 99, secondCode = 99;
-  ASSERT_TRUE(first.WaitExit(kWaitMs, &firstCode));
-  ASSERT_TRUE(second.WaitExit(kWaitMs, &secondCode));
+  ASSERT_TRUE(first.WaitForExit(kWaitMs, &firstCode));
+  ASSERT_TRUE(second.WaitForExit(kWaitMs, &secondCode));
   EXPECT_EQ(firstCode, 0u);
   EXPECT_EQ(secondCode, 0u);
   EXPECT_EQ(runningWhenSetupStarted_, 0) << "the setup started before the instances were gone";
 }
 
 TEST_F(RunningAppCheckTest, ClosingThePromptActsAsForceClose) {
-  ChildProcess app(install_test::DemoAppPath());
-  ASSERT_TRUE(app.WaitReady(kWaitMs));
+  ChildProcess app;
+  ASSERT_TRUE(install_test::StartDemoApp(&app));
   CloseRunningAppThenSetup(hooks_);
-  Answer(1);  // the box's close button answers 1 as well
+  Answer(RunningAppAnswer::kEndApplication);  // what the box's close button answers
 
   DWORD code = 99;
-  ASSERT_TRUE(app.WaitExit(kWaitMs, &code));
+  ASSERT_TRUE(app.WaitForExit(kWaitMs, &code));
   EXPECT_EQ(code, 0u);
   EXPECT_EQ(events_.back(), "install");
 }

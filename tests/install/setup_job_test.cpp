@@ -7,6 +7,7 @@
 #include "install/package_folder.h"
 #include "install/package_lock.h"
 #include "tests/install/install_test_support.h"
+#include "tests/support/test_paths.h"
 
 namespace {
 
@@ -71,7 +72,7 @@ TEST_F(SetupJobTest, FirstRunSucceedsAndInstallsIntoTheFolderWithSpaces) {
 // ran) is ended before it runs; the locked package itself runs.
 TEST_F(SetupJobTest, OnlyTheLockedFileIsLetRun) {
   const std::wstring decoy = dir_ + L"\\decoy.exe";
-  ASSERT_TRUE(install_test::CopyFileTo(install_test::PathFromEnv("BRIGHTMERE_TEST_DECOY"), decoy));
+  ASSERT_TRUE(install_test::CopyFileTo(PathFromEnv("BRIGHTMERE_TEST_DECOY"), decoy));
   const struct {
     const std::wstring locked;
     int expected;
@@ -154,7 +155,7 @@ TEST_F(SetupJobTest, PackageInAFolderWithChineseCharacters) {
 
 TEST_F(SetupJobTest, SpaceInThePackageFolderCannotStartAnotherProgram) {
   // With the path unquoted the system would try "<dir>\\My.exe" first.
-  const std::wstring decoy = install_test::PathFromEnv("BRIGHTMERE_TEST_DECOY");
+  const std::wstring decoy = PathFromEnv("BRIGHTMERE_TEST_DECOY");
   ASSERT_FALSE(decoy.empty()) << "BRIGHTMERE_TEST_DECOY is not set";
   ASSERT_TRUE(install_test::CopyFileTo(decoy, dir_ + L"\\My.exe"));
   std::wstring sub = dir_ + L"\\My Downloads";

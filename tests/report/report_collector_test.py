@@ -110,12 +110,23 @@ class ReportCollectorTest(unittest.TestCase):
             self.post(body_of("{}"))
         self.assertEqual(len(self.logged()), 1)
 
+    def wait_until_idle(self):
+        """Until no other connection is being handled (an earlier test's may still close)."""
+        deadline = time.monotonic() + 10
+        while self.get("/_control?busy=1")[1].strip() != "0" and time.monotonic() < deadline:
+            time.sleep(0.05)
+        self.assertEqual(self.get("/_control?busy=1")[1].strip(), "0")
+
     def test_hang_mode_holds_the_connection_until_released(self):
         self.get("/_control?mode=hang")
+        self.wait_until_idle()
         with self.assertRaises(socket.timeout):
             self.post(body_of("{}"), timeout=1)
+        # The held connection counts as busy (the client gave up, the server holds it).
+        self.assertEqual(self.get("/_control?busy=1")[1].strip(), "1")
         # A later control call lets the held connection go.
         self.assertEqual(self.get("/_control?mode=ok")[0], 200)
+        self.wait_until_idle()
         self.assertEqual(self.post(body_of("{}"))[0], 200)
 
     def test_records_endpoint_and_reset(self):

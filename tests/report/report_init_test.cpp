@@ -4,8 +4,8 @@
 #include "app/machine_facts.h"
 #include "report/http_client.h"
 #include "report/report.h"
-#include "report/utf8.h"
 #include "tests/report/collector_client.h"
+#include "toolkit/base/utf8.h"
 
 namespace {
 
@@ -34,18 +34,27 @@ class InitReportBaseFieldsTest : public ::testing::Test {
   CollectorClient collector;
 };
 
+// This test program has no version and no CHANNEL resource, and runs in a 64-bit prefix.
 TEST_F(InitReportBaseFieldsTest, KeepsTheIdentityOfThisInstallation) {
-  EXPECT_EQ(GetReportIdentity().imei, GetUniqueId());
-  EXPECT_EQ(GetReportIdentity().appver, GetFileVersionString());
-  EXPECT_EQ(GetReportIdentity().imei.size(), 32u);
+  const ReportIdentity identity = GetReportIdentity();
+  EXPECT_EQ(identity.appver, L"1.0.0.0");
+  EXPECT_FALSE(identity.hasChannelTag);
+  EXPECT_EQ(identity.channelTag, L"");
+  EXPECT_TRUE(identity.is64BitWindows);
+  EXPECT_FALSE(identity.osName.empty());
+  ASSERT_EQ(identity.imei.size(), 32u);
+  EXPECT_EQ(identity.imei.find_first_not_of(L"0123456789ABCDEF"), std::wstring::npos)
+      << "not 32 upper-case hex digits";
+  InitReportBaseFields();
+  EXPECT_EQ(GetReportIdentity().imei, identity.imei) << "the identifier changed between runs";
 }
 
 TEST_F(InitReportBaseFieldsTest, CookiesCarryTheFactsInNameOrder) {
   // The test program has no CHANNEL resource, and the test prefix is a 64-bit Windows.
   EXPECT_EQ(SentCookieLine(),
-            "appname=DOVizorivev;appver=" + Utf16ToUtf8(GetFileVersionString()) +
-                ";channel=default;imei=" + Utf16ToUtf8(GetUniqueId()) +
-                ";os=windows;system=" + Utf16ToUtf8(GetOsDisplayName()) + " 64bit;");
+            "appname=DOVizorivev;appver=1.0.0.0;channel=default;imei=" +
+                base::WideToUtf8(GetUniqueId()) + ";os=windows;system=" +
+                base::WideToUtf8(GetOsDisplayName()) + " 64bit;");
 }
 
 }  // namespace

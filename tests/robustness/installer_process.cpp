@@ -4,14 +4,9 @@
 #include <cwctype>
 #include <vector>
 
-namespace {
+#include "tests/support/test_paths.h"
 
-std::wstring FromBuildPath(const char* path) {
-  std::wstring result = L"Z:";
-  for (const char* p = path; *p; ++p)
-    result.push_back(*p == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*p)));
-  return result;
-}
+namespace {
 
 struct WindowSearch {
   DWORD pid;
@@ -45,55 +40,23 @@ BOOL CALLBACK CollectEdit(HWND window, LPARAM param) {
 }  // namespace
 
 std::wstring VariantPath(const char* name) {
-  return FromBuildPath(ROBUST_VARIANT_DIR) + L"\\" +
+  return WindowsPathFromUnix(ROBUST_VARIANT_DIR) + L"\\" +
          std::wstring(name, name + strlen(name)) + L".exe";
 }
 
 std::wstring InstallerPath() {
-  return FromBuildPath(ROBUST_INSTALLER_EXE);
-}
-
-InstallerProcess::~InstallerProcess() {
-  if (info_.hProcess) {
-    if (WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT) {
-      TerminateProcess(info_.hProcess, 1);
-      WaitForSingleObject(info_.hProcess, 10000);
-    }
-    CloseHandle(info_.hProcess);
-    CloseHandle(info_.hThread);
-  }
-}
-
-bool InstallerProcess::Start(const std::wstring& exe, const std::wstring& arguments) {
-  std::wstring commandLine = L"\"" + exe + L"\"";
-  if (!arguments.empty())
-    commandLine += L" " + arguments;
-  std::vector<wchar_t> buffer(commandLine.begin(), commandLine.end());
-  buffer.push_back(L'\0');
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof(startup);
-  return CreateProcessW(exe.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &info_) != FALSE;
+  return WindowsPathFromUnix(ROBUST_INSTALLER_EXE);
 }
 
 HWND InstallerProcess::WaitForWindow(const std::wstring& caption, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    WindowSearch search = {info_.dwProcessId, &caption, nullptr};
-    EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&search));
-    if (search.found)
-      return search.found;
-    if (GetTickCount() - start > timeoutMs)
-      return nullptr;
-    if (WaitForSingleObject(info_.hProcess, 20) == WAIT_OBJECT_0)
-      return nullptr;
-  }
-}
-
-bool InstallerProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
-  if (WaitForSingleObject(info_.hProcess, timeoutMs) != WAIT_OBJECT_0)
-    return false;
-  return GetExitCodeProcess(info_.hProcess, exitCode) != FALSE;
+  WindowSearch search = {pid(), &caption, nullptr};
+  WaitUntil(
+      [&] {
+        EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr || HasExited();
+      },
+      timeoutMs);
+  return search.found;
 }
 
 std::wstring WindowText(HWND window) {

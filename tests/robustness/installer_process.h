@@ -11,28 +11,19 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/child_process.h"
+
 // The installer variant `name` built next to this test's build folder, as a Windows path.
 std::wstring VariantPath(const char* name);
 // The real installer.
 std::wstring InstallerPath();
 
-class InstallerProcess {
+// A child process (terminated if it still runs at the end) whose windows can be waited for.
+class InstallerProcess : public ChildProcess {
  public:
-  InstallerProcess() = default;
-  InstallerProcess(const InstallerProcess&) = delete;
-  InstallerProcess& operator=(const InstallerProcess&) = delete;
-  ~InstallerProcess();  // terminates an installer that still runs
-
-  bool Start(const std::wstring& exe, const std::wstring& arguments);
   // A visible top-level window of this process with exactly `caption`; nullptr when the
-  // process ends first or the time is up. Another process sends no event to wait on, so this
-  // looks every 20 ms.
+  // process ends first or the time is up (WaitUntil: polled every 20 ms).
   HWND WaitForWindow(const std::wstring& caption, DWORD timeoutMs);
-  // False on time-out.
-  bool WaitForExit(DWORD timeoutMs, DWORD* exitCode);
-
- private:
-  PROCESS_INFORMATION info_ = {};
 };
 
 std::wstring WindowText(HWND window);

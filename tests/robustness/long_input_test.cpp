@@ -46,6 +46,8 @@ TEST(LongCommandLine, InstallFolderNearTheCommandLineLimitIsShownWhole) {
   });
 }
 
+// The channel's way into the download URL is checked in facts_tagged_test
+// (InstallerSettingsTest.ChannelGoesIntoTheUrlVerbatim); here: the real installer with it.
 TEST(LongCommandLine, ChannelOfTenThousandCharactersStarts) {
   RunWithArguments(L"channel:" + std::wstring(10000, L'c'), [](HWND) {});
 }
@@ -69,8 +71,8 @@ TEST(LongCommandLine, NonUtf16SurrogateHalvesInAValueStart) {
   RunWithArguments(L"installPath:" + value + L" channel:" + value, [](HWND) {});
 }
 
-// The channel tag resource holds bytes that are not UTF-8: the channel is empty, and the
-// installer starts all the same.
+// The channel tag resource holds bytes that are not UTF-8: the channel is empty (checked in
+// facts_invalid_tag_test, which has the same resource), and the installer starts all the same.
 TEST(ChannelResource, TagThatIsNotUtf8Starts) {
   RunWithArguments(L"", [](HWND) {}, VariantPath("robust_installer_bad_channel"));
 }

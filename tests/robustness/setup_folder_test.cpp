@@ -8,19 +8,13 @@
 
 #include "install/package_lock.h"
 #include "install/setup_job.h"
+#include "tests/support/test_paths.h"
 
 namespace {
 
 constexpr wchar_t kUninstallEntry[] =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\brightmere";
 constexpr wchar_t kBackupKey[] = L"Software\\brightmere-robustness-backup";
-
-std::wstring FromBuildPath(const char* path) {
-  std::wstring result = L"Z:";
-  for (const char* p = path; *p; ++p)
-    result.push_back(*p == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*p)));
-  return result;
-}
 
 std::wstring TempPath(const wchar_t* name) {
   wchar_t dir[MAX_PATH] = {};
@@ -68,7 +62,7 @@ class UncreatableInstallFolder : public testing::Test {
   }
 
   int Run(const std::wstring& installDir) {
-    PackageLock lock(FromBuildPath(ROBUST_DEMO_PACKAGE));
+    PackageLock lock(WindowsPathFromUnix(ROBUST_DEMO_PACKAGE));
     return RunSetupJob(lock, installDir, L"", [this](int64_t, int ret, int retryTime) {
       reportedRet_ = ret;
       reportedRetries_ = retryTime;

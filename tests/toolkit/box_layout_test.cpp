@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/toolkit/fake_text_measurer.h"
+#include "toolkit/base/utf8.h"
 #include "toolkit/ui/core/box.h"
 #include "toolkit/ui/core/markup_reader.h"
 
@@ -24,7 +25,7 @@ class BoxLayoutTest : public ::testing::Test {
 
   Rect Pos(const wchar_t* name) {
     Control* c = static_cast<Box*>(doc_.root.get())->FindByName(name);
-    EXPECT_NE(nullptr, c) << "no control named " << WideToUtf8(name);
+    EXPECT_NE(nullptr, c) << "no control named " << base::WideToUtf8(name);
     return c ? c->GetPos() : Rect{};
   }
 

@@ -77,26 +77,5 @@ TEST(ValuesTest, InsetsNeedExactlyFourNumbers) {
   EXPECT_FALSE(ParseInsets("1,,3,4", &in));
 }
 
-TEST(ValuesTest, Utf8RoundTripsChineseText) {
-  std::wstring wide = Utf8ToWide("\xE7\xAB\x8B\xE5\x8D\xB3\xE5\xAE\x89\xE8\xA3\x85");
-  EXPECT_EQ(L"\u7acb\u5373\u5b89\u88c5", wide);
-  EXPECT_EQ("\xE7\xAB\x8B\xE5\x8D\xB3\xE5\xAE\x89\xE8\xA3\x85", WideToUtf8(wide));
-}
-
-TEST(ValuesTest, Utf8OutsideTheBasicPlaneBecomesASurrogatePair) {
-  std::wstring wide = Utf8ToWide("\xF0\x9F\x98\x80");  // U+1F600
-  ASSERT_EQ(2u, wide.size());
-  EXPECT_EQ(0xd83d, wide[0]);
-  EXPECT_EQ(0xde00, wide[1]);
-  EXPECT_EQ("\xF0\x9F\x98\x80", WideToUtf8(wide));
-}
-
-// One replacement character per byte that does not start a valid sequence.
-TEST(ValuesTest, MalformedUtf8BecomesReplacementCharacters) {
-  EXPECT_EQ(L"a\xfffd\xfffd" L"b", Utf8ToWide("a\xC0\xAF" "b"));  // overlong '/'
-  EXPECT_EQ(L"\xfffd\xfffd", Utf8ToWide("\xE7\xAB"));  // cut short
-  EXPECT_EQ(L"\xfffd\xfffd\xfffd", Utf8ToWide("\xED\xA0\x80"));  // a surrogate
-}
-
 }  // namespace
 }  // namespace ui

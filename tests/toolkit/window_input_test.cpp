@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tests/toolkit/skin_fixture.h"
+#include "toolkit/base/utf8.h"
 #include "toolkit/ui/win/font_cache.h"
 
 namespace ui {
@@ -315,7 +316,7 @@ TEST_F(WindowInputTest, SystemFontShowsChinese) {
   HDC dc = GetDC(nullptr);
   EnumFontFamiliesExW(dc, &lf, Found::Callback, reinterpret_cast<LPARAM>(&found), 0);
   ReleaseDC(nullptr, dc);
-  EXPECT_TRUE(found) << "system face: " << WideToUtf8(GlobalManager::GetFonts().SystemFace());
+  EXPECT_TRUE(found) << "system face: " << base::WideToUtf8(GlobalManager::GetFonts().SystemFace());
 }
 
 }  // namespace

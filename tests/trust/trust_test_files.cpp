@@ -6,21 +6,13 @@
 
 #include <atomic>
 
+#include "tests/support/test_paths.h"
+
 namespace trust_test {
 
 std::wstring PreparedFile(const wchar_t* name) {
-  wchar_t dir[MAX_PATH * 2];
-  DWORD length = GetEnvironmentVariableW(L"BRIGHTMERE_TRUST_FILES", dir, MAX_PATH * 2);
-  if (length == 0 || length >= MAX_PATH * 2)
-    return L"";
-  std::wstring path(dir, length);
-  if (!path.empty() && path[0] == L'/')
-    path = L"Z:" + path;  // CMake passes the Unix path; Wine maps / to Z:
-  for (wchar_t& c : path) {
-    if (c == L'/')
-      c = L'\\';
-  }
-  return path + L'\\' + name;
+  const std::wstring dir = PathFromEnv("BRIGHTMERE_TRUST_FILES");
+  return dir.empty() ? L"" : dir + L'\\' + name;
 }
 
 std::wstring ScratchCopy(const wchar_t* name) {

@@ -11,6 +11,7 @@
 #include "tests/toolkit/skin_fixture.h"
 #include "toolkit/base/framework_thread.h"
 #include "toolkit/base/thread_directory.h"
+#include "toolkit/base/utf8.h"
 #include "toolkit/ui/ui.h"
 
 namespace {
@@ -66,6 +67,7 @@ class MsgBoxTest : public ::testing::Test {
   // control named `press`, and returns when the answer has arrived (or after 10 s).
   Outcome Run(const std::wstring& yesText, const std::wstring& noText, const wchar_t* press) {
     Outcome outcome;
+    std::function<void()> pressWhenShown;
     std::unique_ptr<ui::TestWindow> owner;
     UiThread ui([&] {
       owner = std::make_unique<ui::TestWindow>(L"basic", L"basic.xml");
@@ -81,18 +83,23 @@ class MsgBoxTest : public ::testing::Test {
             PostQuitMessage(0);
           },
           L"提示", yesText, noText, kMsgBoxNo);
-      base::PostDelayedToThread(kUiThreadId, [&outcome, ownerHwnd, press] {
+      // Looks for the box every 20 ms on the UI loop (the box's modal loop keeps it running)
+      // and presses once it is up.
+      pressWhenShown = [&outcome, &pressWhenShown, ownerHwnd, press] {
         ui::WindowImplBase* box = FindMsgBox();
-        if (!box)
+        if (!box || !box->GetFocusControl()) {
+          base::PostDelayedToThread(kUiThreadId, [&pressWhenShown] { pressWhenShown(); },
+                                    base::TimeDelta::FromMilliseconds(20));
           return;
+        }
         outcome.shown = true;
         outcome.yesVisible = box->FindControl<ui::Button>(L"btn_yes")->IsVisible();
         outcome.noVisible = box->FindControl<ui::Button>(L"btn_no")->IsVisible();
-        ui::Control* focus = box->GetFocusControl();
-        outcome.focused = focus ? focus->GetName() : L"";
+        outcome.focused = box->GetFocusControl()->GetName();
         outcome.ownerDisabled = !IsWindowEnabled(ownerHwnd);
         box->ClickControl(box->FindControl(press));
-      }, base::TimeDelta::FromMilliseconds(300));
+      };
+      base::PostToThread(kUiThreadId, [&pressWhenShown] { pressWhenShown(); });
       base::PostDelayedToThread(kUiThreadId, [] { PostQuitMessage(0); },
                                 base::TimeDelta::FromSeconds(10));
     });
@@ -102,37 +109,35 @@ class MsgBoxTest : public ::testing::Test {
   }
 };
 
-TEST_F(MsgBoxTest, EmptyNoTextShowsOnlyYesWithTheFocus) {
-  Outcome outcome = Run(L"重试", L"", L"btn_yes");
-  ASSERT_TRUE(outcome.shown);
-  EXPECT_TRUE(outcome.yesVisible);
-  EXPECT_FALSE(outcome.noVisible);
-  EXPECT_EQ(outcome.focused, L"btn_yes");
-  EXPECT_TRUE(outcome.ownerDisabled);
-  ASSERT_TRUE(outcome.answered);
-  EXPECT_EQ(outcome.answer, kMsgBoxYes);
-  EXPECT_TRUE(outcome.ownerEnabledAtAnswer);
-}
-
-TEST_F(MsgBoxTest, EmptyYesTextShowsOnlyNoWithTheFocus) {
-  Outcome outcome = Run(L"", L"强制关闭", L"btn_no");
-  ASSERT_TRUE(outcome.shown);
-  EXPECT_FALSE(outcome.yesVisible);
-  EXPECT_TRUE(outcome.noVisible);
-  EXPECT_EQ(outcome.focused, L"btn_no");
-  ASSERT_TRUE(outcome.answered);
-  EXPECT_EQ(outcome.answer, kMsgBoxNo);
-}
-
-TEST_F(MsgBoxTest, BothButtonsFocusYesAndTheCloseButtonAnswersNo) {
-  Outcome outcome = Run(L"退出安装", L"下载完整安装包", L"closebtn");
-  ASSERT_TRUE(outcome.shown);
-  EXPECT_TRUE(outcome.yesVisible);
-  EXPECT_TRUE(outcome.noVisible);
-  EXPECT_EQ(outcome.focused, L"btn_yes");
-  ASSERT_TRUE(outcome.answered);
-  EXPECT_EQ(outcome.answer, kMsgBoxNo);
-  EXPECT_TRUE(outcome.ownerEnabledAtAnswer);
+// The buttons a box shows for the texts it is given, which one has the focus, and what each
+// press answers. The owner is disabled while the box shows and enabled again by the answer.
+TEST_F(MsgBoxTest, ButtonsFocusAndAnswerFollowTheTexts) {
+  struct Case {
+    const wchar_t* yesText;
+    const wchar_t* noText;
+    const wchar_t* press;
+    bool yesVisible;
+    bool noVisible;
+    const wchar_t* focused;
+    MsgBoxRet answer;
+  };
+  const Case cases[] = {
+      {L"重试", L"", L"btn_yes", true, false, L"btn_yes", kMsgBoxYes},
+      {L"", L"强制关闭", L"btn_no", false, true, L"btn_no", kMsgBoxNo},
+      {L"退出安装", L"下载完整安装包", L"closebtn", true, true, L"btn_yes", kMsgBoxNo},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "press " << base::WideToUtf8(c.press));
+    Outcome outcome = Run(c.yesText, c.noText, c.press);
+    ASSERT_TRUE(outcome.shown);
+    EXPECT_EQ(outcome.yesVisible, c.yesVisible);
+    EXPECT_EQ(outcome.noVisible, c.noVisible);
+    EXPECT_EQ(outcome.focused, c.focused);
+    EXPECT_TRUE(outcome.ownerDisabled);
+    ASSERT_TRUE(outcome.answered);
+    EXPECT_EQ(outcome.answer, c.answer);
+    EXPECT_TRUE(outcome.ownerEnabledAtAnswer);
+  }
 }
 
 // A box that cannot be created (here: its owner is gone) answers what the caller named as

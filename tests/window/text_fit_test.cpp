@@ -12,6 +12,7 @@
 #include "build_settings.h"
 #include "install/running_app_check.h"
 #include "tests/toolkit/skin_fixture.h"
+#include "toolkit/base/utf8.h"
 #include "toolkit/ui/ui.h"
 #include "toolkit/ui/win/font_cache.h"
 #include "window/close_decision.h"
@@ -45,7 +46,7 @@ void CollectCutTexts(const ui::Control& control, const ui::Rect& clip, int scale
     const int needed =
         ui::GlobalManager::GetFonts().MeasureText(text, label->GetFont(), scale).width;
     if (!text.empty() && needed > room.Width()) {
-      cut->push_back(ui::WideToUtf8(control.GetName() + L" \"" + text + L"\" needs ") +
+      cut->push_back(base::WideToUtf8(control.GetName() + L" \"" + text + L"\" needs ") +
                      std::to_string(needed) + " px, has " + std::to_string(room.Width()));
     }
   }
@@ -65,7 +66,7 @@ std::vector<std::string> CutTexts(ui::WindowImplBase* window) {
 
 void Show(ui::WindowImplBase* window, const wchar_t* name, bool shown) {
   ui::Control* control = window->FindControl(name);
-  ASSERT_NE(control, nullptr) << ui::WideToUtf8(name);
+  ASSERT_NE(control, nullptr) << base::WideToUtf8(name);
   control->SetVisible(shown);
 }
 
@@ -114,7 +115,7 @@ TEST_P(TextFitTest, EveryPageOfTheMainWindow) {
       if (page == pages[4])
         reasonLabel->SetText(text);
       std::vector<std::string> cut = CutTexts(window.get());
-      EXPECT_TRUE(cut.empty()) << ui::WideToUtf8(page) << ": " << testing::PrintToString(cut);
+      EXPECT_TRUE(cut.empty()) << base::WideToUtf8(page) << ": " << testing::PrintToString(cut);
     }
   }
 }
@@ -136,7 +137,7 @@ TEST_P(TextFitTest, BothMessageBoxes) {
         reinterpret_cast<ui::Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA)));
     ASSERT_NE(window, nullptr);
     std::vector<std::string> cut = CutTexts(window);
-    EXPECT_TRUE(cut.empty()) << ui::WideToUtf8(box[1]) << ": " << testing::PrintToString(cut);
+    EXPECT_TRUE(cut.empty()) << base::WideToUtf8(box[1]) << ": " << testing::PrintToString(cut);
     DestroyWindow(hwnd);
     ui::PumpPending();
   }

@@ -72,10 +72,4 @@ class MessageLoop : public MessageLoopProxy, public std::enable_shared_from_this
   std::vector<DelayedTask> delayed_;  // a min-heap under LaterFirst
 };
 
-// Runs a task and destroys it at once, so whatever it owns is released before the next.
-inline void RunAndDestroy(Task& task) {
-  task();
-  task = nullptr;
-}
-
 }  // namespace base

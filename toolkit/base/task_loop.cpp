@@ -7,7 +7,7 @@ void TaskLoop::Run() {
   while (!quitRequested_) {
     if (Task task = TakeNextLocked(Clock::now())) {
       lock.unlock();
-      RunAndDestroy(task);
+      std::move(task).Run();
       lock.lock();
     } else if (auto due = NextDueLocked()) {
       wake_.wait_for(lock, *due - Clock::now());

@@ -2,7 +2,7 @@
 // posting functions built on it.
 //
 //   base::PostToThread(kHttpThreadId, [body = std::move(body)] { Upload(body); });
-//   base::PostRepeating(kUiThreadId, MakeWeak([this] { UpdateProgress(0); }),
+//   base::PostRepeating(kUiThreadId, MakeWeak([this] { UpdateProgress(kProgressOnTick); }),
 //                       base::TimeDelta::FromMilliseconds(200), -1);
 //
 // A task posted to an identifier that no thread holds is destroyed unrun; nothing is
@@ -44,7 +44,7 @@ template <typename F>
 void PostRepeating(int id, WeakCallback<F> task, TimeDelta interval, int times) {
   PostDelayedToThread(
       id,
-      [id, task = std::move(task), interval, times]() {
+      [id, task = std::move(task), interval, times]() mutable {
         if (task.Expired())
           return;
         task();
@@ -52,7 +52,7 @@ void PostRepeating(int id, WeakCallback<F> task, TimeDelta interval, int times) 
           return;
         // Any count below 2 other than -1 (0 included) means this was the last run.
         if (times == -1 || times > 1)
-          PostRepeating(id, task, interval, times == -1 ? -1 : times - 1);
+          PostRepeating(id, std::move(task), interval, times == -1 ? -1 : times - 1);
       },
       interval);
 }

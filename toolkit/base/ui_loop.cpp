@@ -68,7 +68,7 @@ void UiLoop::DoWork() {
       break;
     lock.unlock();
     // A task may open a modal loop, which runs further tasks from inside it.
-    RunAndDestroy(task);
+    std::move(task).Run();
     lock.lock();
   }
   if (quitRequested_) {

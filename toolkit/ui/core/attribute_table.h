@@ -5,7 +5,7 @@
 //   const AttributeTable& Label::ClassAttributes() {
 //     static const AttributeTable table(&Control::ClassAttributes(), {
 //         {"text", [](Control& c, std::string_view v, const MarkupContext&, std::string*) {
-//            static_cast<Label&>(c).SetText(Utf8ToWide(v)); return true; }},
+//            static_cast<Label&>(c).SetText(base::Utf8ToWideReplacing(v)); return true; }},
 //     });
 //     return table;
 //   }

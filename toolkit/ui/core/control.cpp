@@ -1,5 +1,6 @@
 #include "toolkit/ui/core/control.h"
 
+#include "toolkit/base/utf8.h"
 #include "toolkit/ui/core/box.h"
 
 namespace ui {
@@ -15,7 +16,7 @@ bool Bad(std::string_view what, std::string_view value, std::string* error) {
 const AttributeTable& Control::ClassAttributes() {
   static const AttributeTable table(nullptr, {
       {"name", [](Control& c, std::string_view v, const MarkupContext&, std::string*) {
-         c.SetName(Utf8ToWide(v));
+         c.SetName(base::Utf8ToWideReplacing(v));
          return true;
        }},
       {"width", [](Control& c, std::string_view v, const MarkupContext&, std::string* e) {
@@ -79,7 +80,7 @@ const AttributeTable& Control::ClassAttributes() {
          return true;
        }},
       {"tooltip", [](Control& c, std::string_view v, const MarkupContext&, std::string*) {
-         c.toolTip_ = Utf8ToWide(v);
+         c.toolTip_ = base::Utf8ToWideReplacing(v);
          return true;
        }},
   });

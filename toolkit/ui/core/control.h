@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/base/utf8.h"
 #include "toolkit/ui/core/attribute_table.h"
 #include "toolkit/ui/core/geometry.h"
 #include "toolkit/ui/core/values.h"
@@ -105,7 +106,7 @@ class Control {
   void SetBkImage(const ImageSpec& image);
   // Sets the background image by archive path (the whole image, no insets).
   void SetBkImage(const std::string& file);
-  void SetBkImage(const std::wstring& file) { SetBkImage(WideToUtf8(file)); }
+  void SetBkImage(const std::wstring& file) { SetBkImage(base::WideToUtf8(file)); }
   bool HasHandCursor() const { return handCursor_; }
   void SetHandCursor(bool hand) { handCursor_ = hand; }
   const std::wstring& GetToolTip() const { return toolTip_; }

@@ -2,6 +2,7 @@
 
 #include <pugixml.hpp>
 
+#include "toolkit/base/utf8.h"
 #include "toolkit/ui/core/markup_error.h"
 
 namespace ui {
@@ -16,7 +17,7 @@ bool ParseFont(const pugi::xml_node& node, FontSpec* font, std::string* error) {
       int ignored;
       ok = ParseInt(value, &ignored);
     } else if (name == "name") {
-      font->face = Utf8ToWide(value);
+      font->face = base::Utf8ToWideReplacing(value);
       ok = !value.empty();
     } else if (name == "size") {
       ok = ParseInt(value, &font->size) && font->size > 0 && font->size < 500;

@@ -1,5 +1,6 @@
 #include "toolkit/ui/core/label.h"
 
+#include "toolkit/base/utf8.h"
 #include "toolkit/ui/core/text_measurer.h"
 
 namespace ui {
@@ -7,7 +8,7 @@ namespace ui {
 const AttributeTable& Label::ClassAttributes() {
   static const AttributeTable table(&Control::ClassAttributes(), {
       {"text", [](Control& c, std::string_view v, const MarkupContext&, std::string*) {
-         c.SetText(Utf8ToWide(v));
+         c.SetText(base::Utf8ToWideReplacing(v));
          return true;
        }},
       {"font", [](Control& c, std::string_view v, const MarkupContext& m, std::string* e) {

@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "toolkit/base/utf8.h"
 #include "toolkit/ui/core/box.h"
 #include "toolkit/ui/core/check_box.h"
 #include "toolkit/ui/core/global_resources.h"
@@ -39,7 +40,7 @@ class Reader {
       else if (name == "roundcorner") ok = ParseSize(value, &windowSpec->roundCorner);
       else if (name == "mininfo") ok = ParseSize(value, &windowSpec->minInfo);
       else if (name == "maxinfo") ok = ParseSize(value, &windowSpec->maxInfo);
-      else if (name == "escapebutton") ok = !(windowSpec->escapeButton = Utf8ToWide(value)).empty();
+      else if (name == "escapebutton") ok = !(windowSpec->escapeButton = base::Utf8ToWideReplacing(value)).empty();
       else return Fail(node, "unknown Window attribute '" + std::string(name) + "'");
       if (!ok)
         return Fail(node, "bad value " + std::string(name) + "=\"" + std::string(value) + "\"");

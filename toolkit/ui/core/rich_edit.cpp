@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "toolkit/base/utf8.h"
 #include "toolkit/ui/core/text_measurer.h"
 
 namespace ui {
@@ -14,7 +15,7 @@ struct RichEditAttributes {
     return false;
   }
   static bool Text(Control& c, std::string_view v, const MarkupContext&, std::string*) {
-    static_cast<RichEdit&>(c).text_ = Utf8ToWide(v);
+    static_cast<RichEdit&>(c).text_ = base::Utf8ToWideReplacing(v);
     return true;
   }
   static bool Font(Control& c, std::string_view v, const MarkupContext& m, std::string* e) {

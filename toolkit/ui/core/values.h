@@ -68,8 +68,4 @@ std::string JoinPath(std::string_view folder, std::string_view relative);
 // The folder part of a path ("a/b/c.xml" -> "a/b").
 std::string FolderOf(std::string_view path);
 
-// UTF-8 to UTF-16 and back, for markup texts and names.
-std::wstring Utf8ToWide(std::string_view text);
-std::string WideToUtf8(std::wstring_view text);
-
 }  // namespace ui

@@ -9,7 +9,7 @@
 #include "toolkit/ui/core/control_tree.h"
 #include "toolkit/ui/core/progress.h"
 #include "toolkit/ui/core/rich_edit.h"
-#include "toolkit/ui/win/system_library.h"
+#include "toolkit/base/system_library.h"
 #include "toolkit/ui/win/window_impl_base.h"
 
 namespace ui {
@@ -89,7 +89,7 @@ class AccessibleRoot : public IAccessible {
     *parent = nullptr;
     if (!window_) return RPC_E_DISCONNECTED;
     using Fn = HRESULT(WINAPI*)(HWND, DWORD, REFIID, void**);
-    auto fn = GetSystemFunction<Fn>(L"oleacc.dll", "AccessibleObjectFromWindow");
+    auto fn = base::GetSystemFunction<Fn>(L"oleacc.dll", "AccessibleObjectFromWindow");
     if (!fn) return S_FALSE;
     return fn(window_->GetHWND(), static_cast<DWORD>(OBJID_WINDOW), IID_IDispatch,
               reinterpret_cast<void**>(parent));
@@ -331,7 +331,7 @@ AccessibleWindow::~AccessibleWindow() {
 LRESULT AccessibleWindow::OnGetObject(WPARAM wParam, LPARAM lParam) {
   if (static_cast<LONG>(lParam) == static_cast<LONG>(OBJID_CLIENT)) {
     using Fn = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
-    auto fn = GetSystemFunction<Fn>(L"oleacc.dll", "LresultFromObject");
+    auto fn = base::GetSystemFunction<Fn>(L"oleacc.dll", "LresultFromObject");
     if (fn) return fn(__uuidof(IAccessible), wParam, static_cast<IAccessible*>(root_));
   }
   return 0;

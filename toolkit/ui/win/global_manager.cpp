@@ -2,6 +2,7 @@
 
 #include "toolkit/ui/win/gdiplus_include.h"
 
+#include "toolkit/base/utf8.h"
 #include "toolkit/ui/core/values.h"
 #include "toolkit/ui/win/font_cache.h"
 #include "toolkit/ui/win/image_cache.h"
@@ -30,7 +31,7 @@ State& Get() {
   return *g_state;
 }
 
-std::string NarrowPath(const std::wstring& path) { return JoinPath("", WideToUtf8(path)); }
+std::string NarrowPath(const std::wstring& path) { return JoinPath("", base::WideToUtf8(path)); }
 
 bool EndsWith(const std::string& s, const char* tail) {
   size_t n = strlen(tail);

@@ -4,7 +4,7 @@
 
 #include "toolkit/ui/core/box.h"
 #include "toolkit/ui/win/font_cache.h"
-#include "toolkit/ui/win/system_library.h"
+#include "toolkit/base/system_library.h"
 
 namespace ui {
 namespace {
@@ -70,8 +70,8 @@ RichEditHost::~RichEditHost() = default;
 
 const wchar_t* RichEditHost::EditClass() {
   static const wchar_t* editClass = [] {
-    if (LoadSystemLibrary(L"msftedit.dll")) return L"RICHEDIT50W";
-    if (LoadSystemLibrary(L"riched20.dll")) return L"RichEdit20W";
+    if (base::LoadSystemLibrary(L"msftedit.dll")) return L"RICHEDIT50W";
+    if (base::LoadSystemLibrary(L"riched20.dll")) return L"RichEdit20W";
     return L"";
   }();
   return editClass;

@@ -4,7 +4,7 @@
 
 #include "toolkit/ui/core/geometry.h"
 #include "toolkit/ui/win/global_manager.h"
-#include "toolkit/ui/win/system_library.h"
+#include "toolkit/base/system_library.h"
 
 namespace ui {
 namespace {
@@ -25,7 +25,7 @@ bool RegisterShadowClass() {
 
 bool ShadowWindow::IsCompositionEnabled() {
   using Fn = HRESULT(WINAPI*)(BOOL*);
-  auto fn = GetSystemFunction<Fn>(L"dwmapi.dll", "DwmIsCompositionEnabled");
+  auto fn = base::GetSystemFunction<Fn>(L"dwmapi.dll", "DwmIsCompositionEnabled");
   BOOL enabled = FALSE;
   return fn && SUCCEEDED(fn(&enabled)) && enabled;
 }

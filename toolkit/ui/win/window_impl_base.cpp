@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "toolkit/base/utf8.h"
 #include "toolkit/ui/core/box_layout.h"
 #include "toolkit/ui/core/check_box.h"
 #include "toolkit/ui/core/control_tree.h"
@@ -13,8 +14,8 @@
 #include "toolkit/ui/win/font_cache.h"
 #include "toolkit/ui/win/global_manager.h"
 #include "toolkit/ui/win/image_cache.h"
-#include "toolkit/ui/win/painter.h"
 #include "toolkit/ui/win/paint_trace.h"
+#include "toolkit/ui/win/painter.h"
 #include "toolkit/ui/win/rich_edit_host.h"
 #include "toolkit/ui/win/shadow_window.h"
 
@@ -53,7 +54,7 @@ LRESULT WindowImplBase::MessageHandler(UINT, WPARAM, LPARAM, bool& handled) {
 bool WindowImplBase::OnCreate() {
   scale_ = GlobalManager::GetDisplayScale();
   std::string path = JoinPath(GlobalManager::GetThemePath(),
-                              WideToUtf8(SkinFolder()) + "/" + WideToUtf8(LayoutFile()));
+                              base::WideToUtf8(SkinFolder()) + "/" + base::WideToUtf8(LayoutFile()));
   std::string xml;
   if (!GlobalManager::ReadFile(path, &xml)) {
     layoutError_ = path + ": not found";

@@ -1,18 +1,4 @@
-#include "tests/app_entry/child_process.h"
-
-std::wstring TestProgramDir() {
-  wchar_t path[MAX_PATH];
-  DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-  std::wstring dir(path, length);
-  return dir.substr(0, dir.find_last_of(L'\\'));
-}
-
-std::wstring WindowsPathFromUnix(const char* path) {
-  std::wstring result = L"Z:";
-  for (const char* p = path; *p; ++p)
-    result.push_back(*p == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(*p)));
-  return result;
-}
+#include "tests/support/child_process.h"
 
 ChildProcess::~ChildProcess() {
   Terminate();
@@ -20,6 +6,8 @@ ChildProcess::~ChildProcess() {
 
 bool ChildProcess::Start(const std::wstring& exe, const std::wstring& arguments,
                          bool suspended) {
+  Terminate();
+  // Quoted, so that a folder with a space cannot start another program.
   std::wstring commandLine = L"\"" + exe + L"\"";
   if (!arguments.empty())
     commandLine += L" " + arguments;
@@ -27,8 +15,7 @@ bool ChildProcess::Start(const std::wstring& exe, const std::wstring& arguments,
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info = {};
   if (!CreateProcessW(exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
-                      suspended ? CREATE_SUSPENDED : 0, nullptr,
-                      nullptr, &startup, &info))
+                      suspended ? CREATE_SUSPENDED : 0, nullptr, nullptr, &startup, &info))
     return false;
   thread_ = info.hThread;
   process_ = info.hProcess;
@@ -41,10 +28,18 @@ void ChildProcess::Resume() {
     ResumeThread(thread_);
 }
 
+bool ChildProcess::WaitReady(DWORD timeoutMs) {
+  return process_ && WaitForInputIdle(process_, timeoutMs) == 0;
+}
+
 bool ChildProcess::WaitForExit(DWORD timeoutMs, DWORD* exitCode) {
   if (!process_ || WaitForSingleObject(process_, timeoutMs) != WAIT_OBJECT_0)
     return false;
   return GetExitCodeProcess(process_, exitCode) != FALSE;
+}
+
+bool ChildProcess::HasExited() const {
+  return process_ && WaitForSingleObject(process_, 0) == WAIT_OBJECT_0;
 }
 
 void ChildProcess::Terminate() {
@@ -58,6 +53,7 @@ void ChildProcess::Terminate() {
   CloseHandle(thread_);
   process_ = nullptr;
   thread_ = nullptr;
+  pid_ = 0;
 }
 
 long RunToExit(const std::wstring& exe, const std::wstring& arguments, DWORD timeoutMs) {
@@ -77,7 +73,7 @@ void HandlePendingMessages() {
 }
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
-  DWORD start = GetTickCount();
+  const DWORD start = GetTickCount();
   for (;;) {
     if (condition())
       return true;

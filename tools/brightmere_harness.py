@@ -1,7 +1,8 @@
-"""What the end-to-end tests and the demo need to run the real installer under Wine like a
-user would: the local servers, the Wine prefix's registry and files, the installer process,
-its window as an accessibility tree (ui_probe), real mouse and keyboard input (xdotool) and
-screenshots (ImageMagick). Python standard library only.
+"""What the end-to-end tests, the demo and the bench need to run the real installer under Wine
+like a user would: the local servers, the Wine prefix's registry and files, the installer
+process, its window as an accessibility tree (ui_probe), real mouse and keyboard input
+(xdotool) and screenshots (ImageMagick). Python standard library only; the one copy of these
+helpers (tests/e2e, tools/demo_run.py and bench/bench.py import it from tools/).
 
     env = Harness(options)            # paths from the command line of e2e_driver.py
     env.start_servers()
@@ -48,6 +49,41 @@ def wait_until(what, condition, timeout, interval=0.25):
 
 def windows_path(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def run_in_prefix(source_dir, prefix, args, env, timeout):
+    """Runs a program in the Wine prefix to its end; a CompletedProcess with its output."""
+    command = [os.path.join(source_dir, "tools", "wine-run"), prefix] + list(args)
+    # Output through files, not pipes: Wine's services started on demand (the RPC service
+    # behind cross-process MSAA, the desktop process) would inherit a pipe and hold it open
+    # for good, and the read would never finish.
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        done = subprocess.run(command, env=env, stdin=subprocess.DEVNULL, stdout=out,
+                              stderr=err, timeout=timeout)
+        out.seek(0)
+        err.seek(0)
+        done.stdout, done.stderr = out.read(), err.read()
+    return done
+
+
+def setup_processes(prefix):
+    """The package's setup processes running in the Wine prefix: found by their
+    silent-install command line ("/S" and "/D=...") and their WINEPREFIX."""
+    found = []
+    for pid in os.listdir("/proc"):
+        if not pid.isdigit():
+            continue
+        try:
+            with open("/proc/%s/cmdline" % pid, "rb") as f:
+                args = f.read().split(b"\0")
+            if b"/S" not in args or not any(a.startswith(b"/D=") for a in args):
+                continue
+            with open("/proc/%s/environ" % pid, "rb") as f:
+                if ("WINEPREFIX=" + prefix).encode() in f.read().split(b"\0"):
+                    found.append(int(pid))
+        except OSError:
+            continue
+    return found
 
 
 def http_get(url, timeout=5):
@@ -194,16 +230,7 @@ class Harness:
         return done
 
     def _run_in_prefix(self, args, timeout, env):
-        command = [os.path.join(self.o.source_dir, "tools", "wine-run"), self.prefix] + list(args)
-        # Output through files, not pipes: Wine's services started on demand (the RPC service
-        # behind cross-process MSAA) would inherit a pipe and hold it open for good.
-        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            done = subprocess.run(command, env=env or self.env, stdin=subprocess.DEVNULL,
-                                  stdout=out, stderr=err, timeout=timeout)
-            out.seek(0)
-            err.seek(0)
-            done.stdout, done.stderr = out.read(), err.read()
-        return done
+        return run_in_prefix(self.o.source_dir, self.prefix, args, env or self.env, timeout)
 
     def reg(self, *args, check=False):
         return self.wine("reg", *args, check=check)
@@ -395,6 +422,12 @@ class Harness:
                 out.append((report.get("eventId"), report.get("data") or {}))
         return out
 
+    def wait_collector_settled(self, timeout=15):
+        """Until the collector has answered every connection that reached it before this
+        call: what a process that has ended sent has then all been recorded."""
+        wait_until("the collector to answer what reached it", lambda: http_get(
+            "http://127.0.0.1:%d/_control?busy=1" % COLLECTOR_PORT).strip() == "0", timeout)
+
     def wait_reports(self, count, timeout=30):
         return wait_until("%d reports" % count,
                           lambda: (lambda r: r if len(r) >= count else None)(self.reports()),
@@ -431,21 +464,9 @@ class Harness:
             self.wine("taskkill", "/PID", str(w["pid"]), "/F", check=False)
 
     def kill_setups(self):
-        """Ends setup runs a test left hanging: the package's processes in this prefix (found
-        by their silent-install command line), by process id."""
-        for pid in os.listdir("/proc"):
-            if not pid.isdigit():
-                continue
+        """Ends setup runs a test left hanging, by process id."""
+        for pid in setup_processes(self.prefix):
             try:
-                with open("/proc/%s/cmdline" % pid, "rb") as f:
-                    args = f.read().split(b"\0")
-                with open("/proc/%s/environ" % pid, "rb") as f:
-                    environ = f.read().split(b"\0")
+                os.kill(pid, 9)
             except OSError:
-                continue
-            if (b"/S" in args and any(a.startswith(b"/D=") for a in args)
-                    and ("WINEPREFIX=" + self.prefix).encode() in environ):
-                try:
-                    os.kill(int(pid), 9)
-                except OSError:
-                    pass
+                pass

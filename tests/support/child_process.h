@@ -1,17 +1,20 @@
-// Test support: starting the installer and the probe programs as real child processes and
-// waiting for what they show. Test thread only.
+// Test support: a program started as a real child process, ended (if it still runs) and
+// closed when the object goes; and the polling wait for states of another process, which
+// sends no event to wait on.
+//
+//   ChildProcess app;
+//   ASSERT_TRUE(app.Start(DemoAppPath(), L""));
+//   ASSERT_TRUE(app.WaitReady(20000));
+//   ASSERT_TRUE(WaitUntil([] { return FindProcessesByName(L"brightmere.exe", false) == 1; },
+//                         10000));
+//
+// Threading: the test thread (WaitUntil handles that thread's messages while it waits).
 #pragma once
 
 #include <windows.h>
 
 #include <functional>
 #include <string>
-
-// The folder of the running test program (the probes are built next to it).
-std::wstring TestProgramDir();
-
-// A Unix path from the build system ("/work/...") as Wine's Z: drive shows it.
-std::wstring WindowsPathFromUnix(const char* path);
 
 class ChildProcess {
  public:
@@ -20,12 +23,19 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
   ~ChildProcess();  // terminates a child that still runs
 
-  // A suspended child runs once Resume is called.
+  // Runs "exe" arguments; a suspended child runs once Resume is called. False when it could
+  // not be started.
   bool Start(const std::wstring& exe, const std::wstring& arguments, bool suspended = false);
   void Resume();
-  // False on time-out.
+  // Until the child has an input-idle message loop (its first window exists). False on
+  // time-out or when nothing was started.
+  bool WaitReady(DWORD timeoutMs);
+  // False on time-out or when nothing was started.
   bool WaitForExit(DWORD timeoutMs, DWORD* exitCode);
+  bool HasExited() const;
   void Terminate();
+
+  bool Started() const { return process_ != nullptr; }
   DWORD pid() const { return pid_; }
   HANDLE handle() const { return process_; }
 
@@ -42,5 +52,5 @@ long RunToExit(const std::wstring& exe, const std::wstring& arguments, DWORD tim
 void HandlePendingMessages();
 
 // Checks `condition` every 20 ms, handling this thread's messages meanwhile, until it holds
-// or the time is up. For states of another process, which sends no event to wait on.
+// or the time is up. True when it held.
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);

@@ -33,6 +33,13 @@ size_t AppendResponse(char* data, size_t size, size_t count, void* buffer) {
   return n;
 }
 
+// libcurl's process-wide set-up, by the first client. Clients live on the http thread, so this
+// loads the TLS packages there, before the first upload, and not on the start-up path.
+void InitLibraryOnce() {
+  static const CURLcode result = curl_global_init(CURL_GLOBAL_ALL);
+  (void)result;  // a failure shows as a failed upload: curl_easy_init returns no handle
+}
+
 }  // namespace
 
 void SetGlobalCookie(const std::string& name, const std::string& value) {
@@ -53,7 +60,10 @@ void SetReportEndpointForTesting(const std::string& url) {
   EndpointOverride() = url;
 }
 
-HttpClient::HttpClient() : handle_(curl_easy_init()) {}
+HttpClient::HttpClient() {
+  InitLibraryOnce();
+  handle_ = curl_easy_init();
+}
 
 HttpClient::~HttpClient() {
   if (handle_)

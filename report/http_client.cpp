@@ -25,11 +25,16 @@ std::string& EndpointOverride() {
 }
 
 // Appends the chunk up to its first zero byte; always takes the whole chunk so libcurl
-// never aborts a transfer because of the answer's content.
-size_t AppendResponse(char* data, size_t size, size_t count, void* buffer) {
+// never aborts a transfer because of the answer's content. No exception may leave it:
+// libcurl's frames carry no unwind tables (cmake/Dependencies.cmake).
+size_t AppendResponse(char* data, size_t size, size_t count, void* buffer) noexcept {
   const size_t n = size * count;
-  if (buffer)
-    static_cast<std::string*>(buffer)->append(data, strnlen(data, n));
+  try {
+    if (buffer)
+      static_cast<std::string*>(buffer)->append(data, strnlen(data, n));
+  } catch (...) {
+    return 0;  // out of memory: libcurl ends the transfer with a write error
+  }
   return n;
 }
 
@@ -37,7 +42,7 @@ size_t AppendResponse(char* data, size_t size, size_t count, void* buffer) {
 // loads the TLS packages there, before the first upload, and not on the start-up path.
 void InitLibraryOnce() {
   static const CURLcode result = curl_global_init(CURL_GLOBAL_ALL);
-  (void)result;  // a failure shows as a failed upload: curl_easy_init returns no handle
+  (void)result;  // on a failure curl_easy_init tries again, and without it the upload fails
 }
 
 }  // namespace

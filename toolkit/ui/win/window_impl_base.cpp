@@ -70,8 +70,7 @@ bool WindowImplBase::OnCreate() {
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   document_.root->SetHost(this);
   edits_ = std::make_unique<RichEditHost>(GetHWND(), &GlobalManager::GetFonts(), scale_);
-  Relayout();
-  edits_->CreateFor(document_.root.get());
+  Relayout();  // creates the native edits of the controls shown
   accessible_ = std::make_unique<AccessibleWindow>(this);
   if (document_.window.shadowAttached) shadow_ = std::make_unique<ShadowWindow>(GetHWND());
   OnWindowInit();
@@ -96,7 +95,7 @@ void WindowImplBase::Relayout() {
     RECT r{area.left, area.top, area.right, area.bottom};
     InvalidateRect(GetHWND(), &r, FALSE);
   }
-  if (edits_) edits_->Sync();
+  if (edits_) edits_->CreateFor(document_.root.get(), true);
   inLayout_ = false;
 }
 
@@ -124,7 +123,7 @@ void WindowImplBase::InvalidateControlArea(Control* control, const Rect& area) {
 void WindowImplBase::RequestLayout() { Relayout(); }
 
 void WindowImplBase::OnControlStateChanged(Control* control) {
-  if (edits_) edits_->Sync();
+  if (edits_) edits_->CreateFor(document_.root.get(), true);
   // A control that can no longer be reached loses the focus, and the hot and pushed marks.
   auto unreachable = [](Control* c) { return c && (!c->IsShownInTree() || !c->IsEnabledInTree()); };
   if (unreachable(focused_)) SetFocusControl(nullptr);
@@ -228,6 +227,9 @@ void WindowImplBase::OnPaint() {
   NotifyPaintDone(GetHWND(), ps.rcPaint);
   if (!painted_) {
     painted_ = true;
+    // The edits of pages not shown yet, off the way to the first paint (the edit library
+    // takes tens of milliseconds to load) but ready before the user can open their page.
+    if (edits_) edits_->CreateFor(document_.root.get());
     OnFirstPaint();
   }
 }

@@ -149,6 +149,7 @@ class Bench:
         self.servers = []
         self.results = []
         self.full_install_anon = []  # peak RssAnon of each complete install (MiB)
+        self.leftovers_found = []  # files a repeated install found (package, cached copies)
 
     def read_cache(self):
         values = {}
@@ -230,15 +231,16 @@ class Bench:
         # A first install, as a user's: no package and no cached copy of it from the run
         # before. A repeated install keeps what the install before left (the installer removes
         # it while its welcome page is shown).
-        if not first_install:
-            return
         user = os.path.join(self.prefix, "drive_c", "users", getpass.getuser(), "AppData")
         leftovers = [os.path.join(user, "Roaming", "brightmere", "Files", "brightmereInstaller.exe")]
         leftovers += glob.glob(os.path.join(user, "Local", "Microsoft", "Windows", "INetCache",
                                             "Content.IE5", "*", "caller*"))
+        leftovers = [path for path in leftovers if os.path.exists(path)]
+        if not first_install:
+            self.leftovers_found.append(len(leftovers))
+            return
         for leftover in leftovers:
-            if os.path.exists(leftover):
-                os.remove(leftover)
+            os.remove(leftover)
 
     # ---- 1. start-up ------------------------------------------------------------------------
     def first_paint_ms(self, exe, label, kill_after):
@@ -458,8 +460,12 @@ class Bench:
                         ("p50", 0.5, "", None),
                         ("p99", 0.99, "< 20 ms", lambda v: v < 20),
                         ("max", 1.0, "< %d ms" % max_goal, lambda v, g=max_goal: v < g)):
-                    title = ("Responsiveness during the %s, %s install, %d round trips: %s (ms)"
-                             % (name, kind, count, label)) if label == "p50" else "  %s (ms)" % label
+                    found = ""
+                    if kind == "repeated":
+                        found = " (left from the run before: %s files)" % "/".join(
+                            map(str, self.leftovers_found))
+                    title = ("Responsiveness during the %s, %s install%s, %d round trips: %s (ms)"
+                             % (name, kind, found, count, label)) if label == "p50" else "  %s (ms)" % label
                     self.row(title, [percentile(v, fraction) for v in ours[kind, name]],
                              [percentile(v, fraction) for v in ref[kind, name]], ref_name, goal,
                              test, absolute=True)

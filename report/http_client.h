@@ -12,8 +12,8 @@
 // server answers is followed or kept (no redirects, no cookie engine).
 //
 // Threading: a client lives within one task on the http thread; the first one initialises
-// libcurl for the process. SetGlobalCookie is called
-// on the main thread during start-up, before the first upload; the table is read-only after.
+// libcurl for the process. SetGlobalCookie is called on the main thread during start-up,
+// before the first upload; the table is read-only after.
 #pragma once
 
 #include <map>

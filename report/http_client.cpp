@@ -27,15 +27,27 @@ std::string& EndpointOverride() {
 }
 
 // Appends the chunk up to its first zero byte, while the buffer has room; always takes the
-// whole chunk so libcurl never aborts a transfer because of the answer's content.
-size_t AppendResponse(char* data, size_t size, size_t count, void* buffer) {
+// whole chunk so libcurl never aborts a transfer because of the answer's content. No
+// exception may leave it: libcurl's frames carry no unwind tables (cmake/Dependencies.cmake).
+size_t AppendResponse(char* data, size_t size, size_t count, void* buffer) noexcept {
   const size_t n = size * count;
   auto* response = static_cast<std::string*>(buffer);
-  if (response && response->size() < HttpClient::kMaxResponseBytes) {
-    const size_t room = HttpClient::kMaxResponseBytes - response->size();
-    response->append(data, std::min(room, strnlen(data, n)));
+  try {
+    if (response && response->size() < HttpClient::kMaxResponseBytes) {
+      const size_t room = HttpClient::kMaxResponseBytes - response->size();
+      response->append(data, std::min(room, strnlen(data, n)));
+    }
+  } catch (...) {
+    return 0;  // out of memory: libcurl ends the transfer with a write error
   }
   return n;
+}
+
+// libcurl's process-wide set-up, by the first client. Clients live on the http thread, so this
+// loads the TLS packages there, before the first upload, and not on the start-up path.
+void InitLibraryOnce() {
+  static const CURLcode result = curl_global_init(CURL_GLOBAL_ALL);
+  (void)result;  // on a failure curl_easy_init tries again, and without it the upload fails
 }
 
 }  // namespace
@@ -58,7 +70,10 @@ void SetReportEndpointForTesting(const std::string& url) {
   EndpointOverride() = url;
 }
 
-HttpClient::HttpClient() : handle_(curl_easy_init()) {}
+HttpClient::HttpClient() {
+  InitLibraryOnce();
+  handle_ = curl_easy_init();
+}
 
 HttpClient::~HttpClient() {
   if (handle_)

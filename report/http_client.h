@@ -11,8 +11,9 @@
 // attempt; any HTTP answer, 4xx, 5xx and redirects included, counts as done. Nothing the
 // server answers is followed or kept (no redirects, no cookie engine).
 //
-// Threading: a client lives within one task on the http thread. SetGlobalCookie is called
-// on the main thread during start-up, before the first upload; the table is read-only after.
+// Threading: a client lives within one task on the http thread; the first one initialises
+// libcurl for the process. SetGlobalCookie is called on the main thread during start-up,
+// before the first upload; the table is read-only after.
 #pragma once
 
 #include <cstddef>

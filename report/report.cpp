@@ -1,7 +1,5 @@
 #include "report/report.h"
 
-#include <curl/curl.h>
-
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -80,7 +78,6 @@ void ReportUploadTask::operator()() {
 }
 
 void InitReportBaseFieldsFrom(const ReportIdentity& identity) {
-  curl_global_init(CURL_GLOBAL_ALL);
   for (const auto& [name, value] : IdentityCookies(identity))
     SetGlobalCookie(name, value);
   StoredIdentity() = identity;

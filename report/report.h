@@ -21,8 +21,8 @@
 
 // Reads the machine and build facts and calls InitReportBaseFieldsFrom with them.
 void InitReportBaseFields();
-// Initialises libcurl for the process, sets the six identity cookies and keeps `identity`
-// for every report. Once, before the first report.
+// Sets the six identity cookies and keeps `identity` for every report. Once, before the
+// first report. libcurl is initialised later, by the first upload on the http thread.
 void InitReportBaseFieldsFrom(const ReportIdentity& identity);
 // The identity kept by InitReportBaseFieldsFrom (empty fields before it ran).
 const ReportIdentity& GetReportIdentity();

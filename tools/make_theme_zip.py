@@ -1,15 +1,21 @@
 #!/usr/bin/env python3
 """Packs the skin folder into the zip that becomes the installer's THEME resource.
 
-Usage: make_theme_zip.py RESOURCES_DIR OUTPUT_ZIP
+Usage: make_theme_zip.py RESOURCES_DIR OUTPUT_ZIP [PNG_OPTIMISER]
 
 Entry names start with "resources/"; folders are stored entries of their own, files are
 deflated; there is no archive comment. Entries are sorted and carry a fixed time stamp, so the
 same tree always gives the same archive. The three theme folders must hold identical XML: the
 toolkit scales one layout for every display scale, so a copy that drifted apart is a build error.
+
+With PNG_OPTIMISER (optipng), each PNG is packed as the optimiser rewrites it: losslessly, the
+same pixels in fewer bytes, with metadata the toolkit never reads stripped. The committed
+images stay as tools/draw_skin.py drew them.
 """
 import os
+import subprocess
 import sys
+import tempfile
 import zipfile
 
 THEMES = ("default", "default-hdpi", "default-xhdpi")
@@ -52,10 +58,22 @@ def check_identical_xml(root):
     return problems
 
 
+def optimised_png(path, optimiser):
+    """The bytes of the PNG at `path` after a lossless optimisation."""
+    with tempfile.TemporaryDirectory() as work:
+        copy = os.path.join(work, "image.png")
+        with open(path, "rb") as src, open(copy, "wb") as dst:
+            dst.write(src.read())
+        subprocess.run([optimiser, "-quiet", "-o2", "-strip", "all", copy], check=True)
+        with open(copy, "rb") as f:
+            return f.read()
+
+
 def main():
-    if len(sys.argv) != 3:
+    if len(sys.argv) not in (3, 4):
         sys.exit(__doc__)
     root, output = sys.argv[1], sys.argv[2]
+    optimiser = sys.argv[3] if len(sys.argv) == 4 else None
     problems = check_identical_xml(root)
     if problems:
         sys.exit("make_theme_zip: " + "; ".join(problems))
@@ -72,8 +90,13 @@ def main():
             else:
                 info.compress_type = zipfile.ZIP_DEFLATED
                 info.external_attr = 0x20  # archive bit
-                with open(os.path.join(base, name), "rb") as f:
-                    archive.writestr(info, f.read(), compresslevel=9)
+                path = os.path.join(base, name)
+                if optimiser and name.endswith(".png"):
+                    data = optimised_png(path, optimiser)
+                else:
+                    with open(path, "rb") as f:
+                        data = f.read()
+                archive.writestr(info, data, compresslevel=9)
     os.replace(temporary, output)
 
 

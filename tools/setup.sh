@@ -16,7 +16,7 @@ packages=(
   binutils-mingw-w64-x86-64
   libz-mingw-w64-dev googletest
   wine wine32:i386 wine64
-  xvfb xdotool imagemagick x11-utils fonts-wqy-microhei
+  xvfb xdotool imagemagick x11-utils fonts-wqy-microhei optipng
   nsis osslsigncode
   cmake ninja-build dpkg-dev python3 python3-pil openssl curl
   clang libclang-rt-14-dev libpugixml-dev zlib1g-dev

@@ -5,6 +5,8 @@
 #include "app/thread_ids.h"
 #include "build_settings.h"
 #include "install/download_engine.h"
+#include "install/download_job.h"
+#include "install/previous_download.h"
 #include "report/report.h"
 #include "toolkit/base/thread_directory.h"
 #include "toolkit/ui/core/box.h"
@@ -100,12 +102,17 @@ void CMainWindow::OnWindowInit() {
 
 void CMainWindow::OnFirstPaint() {
   // What the install click would otherwise start with, done while the user reads the page:
-  // decoding the install page's images (for its first paint) and loading the download
-  // engine's libraries. One after the other, so they do not compete; the worker runs the
-  // preload before any download posted later.
+  // decoding the install page's images (for its first paint), loading the download engine's
+  // libraries and removing the engine's cached copies of the package an earlier install left,
+  // whose freeing would otherwise stall every window at the start of the download. One after
+  // the other, so they do not compete; the worker runs them before any download posted later,
+  // which still deletes before it fetches.
   base::PostToThread(kUiThreadId, MakeWeak([this] {
                        DecodeImagesOf(installpage);
-                       base::PostToThread(kMiscThreadId, [] { PreloadDownloadEngine(); });
+                       base::PostToThread(kMiscThreadId, [url = downloadUrl] {
+                         PreloadDownloadEngine();
+                         RemovePreviousDownload({url, FallbackPackageUrl()});
+                       });
                      }));
 }
 

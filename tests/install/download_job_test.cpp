@@ -1,6 +1,8 @@
 #include "install/download_job.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <wininet.h>
 
 #include <chrono>
 #include <string>
@@ -9,6 +11,7 @@
 #include "install/download_engine.h"
 #include "install/download_progress.h"
 #include "install/package_check.h"
+#include "install/previous_download.h"
 #include "tests/install/install_test_support.h"
 
 namespace {
@@ -307,6 +310,22 @@ TEST_F(DownloadJobTest, DownloadStartedDuringThePreloadSucceeds) {
   EXPECT_EQ(failed, 0);
   EXPECT_TRUE(IsPackageValid(request_.packagePath));
   EXPECT_EQ(PackageServer::Counts()["package"], 1);
+}
+
+// The welcome page removes the engine's cached copy the last install left, so that the
+// download's own deletion finds nothing left.
+TEST_F(DownloadJobTest, PreviousDownloadsCachedCopyIsRemoved) {
+  ASSERT_EQ(Run(), 0);
+  DWORD size = 0;
+  GetUrlCacheEntryInfoW(request_.downloadUrl.c_str(), nullptr, &size);
+  ASSERT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER))
+      << "the engine kept no cached copy: nothing to remove";
+
+  RemovePreviousDownload({request_.downloadUrl, request_.fallbackUrl});
+
+  size = 0;
+  EXPECT_FALSE(GetUrlCacheEntryInfoW(request_.downloadUrl.c_str(), nullptr, &size));
+  EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 }
 
 TEST(FallbackPackageUrlTest, IsHttpsOnTheFallbackHost) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <vector>
 
 #include "tests/toolkit/skin_fixture.h"
 #include "toolkit/ui/win/image_cache.h"
@@ -153,18 +154,35 @@ TEST_P(SkinnedWindowTest, HotButtonRepaintsWithItsHotImage) {
   EXPECT_TRUE(PumpUntil([&] { return ScreenPixel(x, y) == normal; }, 2000));
 }
 
-TEST_P(SkinnedWindowTest, ProgressTickRepaintsOnlyTheBar) {
+// A tick repaints only the strip between the bar's old and new ends, and what it paints is
+// what a whole repaint paints.
+TEST_P(SkinnedWindowTest, ProgressTickRepaintsOnlyTheChangedStripOfTheBar) {
   window_->FindControl<VBox>(L"welcompage")->SetVisible(false);
   window_->FindControl<VBox>(L"installpage")->SetVisible(true);
-  UpdateWindow(hwnd());
   Progress* progress = window_->FindControl<Progress>(L"progress_install");
   progress->SetValue(40);
+  UpdateWindow(hwnd());
+  progress->SetValue(55);
   RECT update;
   ASSERT_TRUE(GetUpdateRect(hwnd(), &update, FALSE));
   const Rect& pos = progress->GetPos();
-  EXPECT_EQ((Rect{pos.left, pos.top, pos.right, pos.bottom}),
+  EXPECT_EQ((Rect{pos.left + pos.Width() * 40 / 100, pos.top, pos.left + pos.Width() * 55 / 100,
+                  pos.bottom}),
             (Rect{update.left, update.top, update.right, update.bottom}));
   UpdateWindow(hwnd());
+  PumpPending();
+  auto barRow = [&] {
+    std::vector<COLORREF> row;
+    POINT p{pos.left, (pos.top + pos.bottom) / 2};
+    ClientToScreen(hwnd(), &p);
+    for (int x = 0; x < pos.Width(); ++x) row.push_back(ScreenPixel(p.x + x, p.y));
+    return row;
+  };
+  const std::vector<COLORREF> ticked = barRow();
+  InvalidateRect(hwnd(), nullptr, FALSE);
+  UpdateWindow(hwnd());
+  PumpPending();
+  EXPECT_EQ(ticked, barRow());
   SaveScreenshot(hwnd(), L"install_" + std::to_wstring(GetParam()));
 }
 

@@ -202,6 +202,10 @@ void Control::Invalidate() {
   if (ControlHost* host = GetHost()) host->InvalidateControl(this);
 }
 
+void Control::InvalidateArea(const Rect& area) {
+  if (ControlHost* host = GetHost()) host->InvalidateControlArea(this, area);
+}
+
 void Control::RequestLayout() {
   if (ControlHost* host = GetHost()) host->RequestLayout();
 }

@@ -42,6 +42,11 @@ class ControlHost {
  public:
   virtual ~ControlHost() = default;
   virtual void InvalidateControl(Control* control) = 0;  // repaint its rectangle
+  // Repaint `area` (window coordinates) of the control only.
+  virtual void InvalidateControlArea(Control* control, const Rect& area) {
+    (void)area;
+    InvalidateControl(control);
+  }
   virtual void RequestLayout() = 0;                      // sizes or visibility changed
   virtual void OnControlStateChanged(Control* control) = 0;  // visible or enabled changed
   virtual void RequestFocus(Control* control) = 0;
@@ -142,6 +147,9 @@ class Control {
   bool FireEvent(EventType type);
 
   void Invalidate();
+  // Repaints only `area` (window coordinates) of the control: for a change that leaves the
+  // rest of it as it was.
+  void InvalidateArea(const Rect& area);
 
  protected:
   void RequestLayout();

@@ -1,5 +1,7 @@
 #include "toolkit/ui/core/progress.h"
 
+#include <algorithm>
+
 namespace ui {
 
 struct ProgressAttributes {
@@ -42,8 +44,26 @@ void Progress::SetValue(int value) {
   if (value < min_) value = min_;
   if (value > max_) value = max_;
   if (value == value_) return;
+  // The bar's images do not depend on the value, only where the done part ends: repaint the
+  // strip between the old end and the new one. A whole repaint of the stretched images costs
+  // milliseconds in software, several times a second while the install page waits.
+  const Rect& rect = GetPos();
+  const Rect before = DoneRect(rect);
   value_ = value;
-  Invalidate();
+  const Rect after = DoneRect(rect);
+  if (before.IsEmpty() && after.IsEmpty()) {
+    Invalidate();
+    return;
+  }
+  Rect changed = rect;
+  if (horizontal_) {
+    changed.left = std::min(before.right, after.right);
+    changed.right = std::max(before.right, after.right);
+  } else {
+    changed.top = std::min(before.top, after.top);
+    changed.bottom = std::max(before.top, after.top);
+  }
+  InvalidateArea(changed);
 }
 
 Rect Progress::DoneRect(const Rect& rect) const {

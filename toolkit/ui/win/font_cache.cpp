@@ -150,6 +150,19 @@ HFONT FontCache::GetHFont(int index, int scale) {
 }
 
 Size FontCache::MeasureText(const std::wstring& text, int fontIndex, int scale) {
+  // A text change relayouts the window, which measures every text again: GDI+ measuring is
+  // slow under Wine and the progress label changes five times a second, so each text is
+  // measured once. Bounded: a label fed ever new texts cannot grow the cache for ever.
+  auto key = std::make_tuple(fontIndex, scale, text);
+  auto known = measured_.find(key);
+  if (known != measured_.end()) return known->second;
+  if (measured_.size() >= kMeasuredTextLimit) measured_.clear();
+  Size size = MeasureTextNow(text, fontIndex, scale);
+  measured_.emplace(std::move(key), size);
+  return size;
+}
+
+Size FontCache::MeasureTextNow(const std::wstring& text, int fontIndex, int scale) {
   Gdiplus::Font* font = GetFont(fontIndex, scale, text);
   Gdiplus::REAL lineHeight = font->GetHeight(measureGraphics_.get());
   if (text.empty()) return Size{0, static_cast<int>(std::ceil(lineHeight))};

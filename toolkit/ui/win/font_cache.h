@@ -34,9 +34,12 @@ class FontCache : public TextMeasurer {
   // The face that "system" stands for on this machine.
   const std::wstring& SystemFace() const { return systemFace_; }
 
+  // Remembers what it measured (up to kMeasuredTextLimit texts).
   Size MeasureText(const std::wstring& text, int fontIndex, int scale) override;
 
  private:
+  static constexpr size_t kMeasuredTextLimit = 512;
+  Size MeasureTextNow(const std::wstring& text, int fontIndex, int scale);
   FontSpec SpecFor(int index) const;
   // The face to use for `fontSpec`, and whether it shows CJK text.
   std::wstring FaceFor(const FontSpec& fontSpec, bool needCjk);
@@ -46,6 +49,7 @@ class FontCache : public TextMeasurer {
   std::map<std::wstring, bool> cjkFaces_;  // face -> has GB2312 glyphs
   std::map<std::tuple<int, int, bool>, std::unique_ptr<Gdiplus::Font>> fonts_;
   std::map<std::pair<int, int>, HFONT> hfonts_;
+  std::map<std::tuple<int, int, std::wstring>, Size> measured_;
   std::unique_ptr<Gdiplus::Bitmap> measureSurface_;
   std::unique_ptr<Gdiplus::Graphics> measureGraphics_;
 };

@@ -2,6 +2,7 @@
 
 #include <objidl.h>
 
+#include <cstdint>
 #include <cstring>
 
 #include "toolkit/ui/core/resource_source.h"
@@ -77,6 +78,31 @@ Gdiplus::Bitmap* ImageCache::Get(const std::string& path) {
   Gdiplus::Bitmap* raw = image.get();
   images_[path] = std::move(image);
   return raw;
+}
+
+bool ImageCache::IsUniform(Gdiplus::Bitmap* bitmap, const Rect& source, bool alongX) {
+  auto key = std::make_tuple(bitmap, source.left, source.top, source.right, source.bottom, alongX);
+  auto known = uniform_.find(key);
+  if (known != uniform_.end()) return known->second;
+  bool uniform = false;
+  Gdiplus::Rect area(source.left, source.top, source.Width(), source.Height());
+  Gdiplus::BitmapData data;
+  if (!source.IsEmpty() &&
+      bitmap->LockBits(&area, Gdiplus::ImageLockModeRead, PixelFormat32bppPARGB, &data) ==
+          Gdiplus::Ok) {
+    uniform = true;
+    auto pixel = [&data](int x, int y) {
+      return static_cast<const uint32_t*>(
+          static_cast<const void*>(static_cast<const char*>(data.Scan0) + y * data.Stride))[x];
+    };
+    for (int y = 0; uniform && y < area.Height; ++y) {
+      for (int x = 0; uniform && x < area.Width; ++x)
+        uniform = pixel(x, y) == (alongX ? pixel(0, y) : pixel(x, 0));
+    }
+    bitmap->UnlockBits(&data);
+  }
+  uniform_.emplace(key, uniform);
+  return uniform;
 }
 
 }  // namespace ui

@@ -12,6 +12,9 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
+
+#include "toolkit/ui/core/geometry.h"
 
 namespace ui {
 
@@ -27,7 +30,13 @@ class ImageCache {
   Gdiplus::Bitmap* Get(const std::string& path);
   int DecodedCount() const { return decoded_; }
 
+  // True when every row (`alongX`) or every column of the `source` part of `bitmap`, one of
+  // this cache's images, holds a single colour: stretched along that axis, any stretch of it
+  // looks the same, so the painter may draw just the part a repaint needs. Remembered.
+  bool IsUniform(Gdiplus::Bitmap* bitmap, const Rect& source, bool alongX);
+
  private:
+  std::map<std::tuple<Gdiplus::Bitmap*, int, int, int, int, bool>, bool> uniform_;
   ResourceSource* source_;  // not owned
   std::string root_;
   std::map<std::string, std::unique_ptr<Gdiplus::Bitmap>> images_;

@@ -1,5 +1,6 @@
 #include "toolkit/ui/win/painter.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "toolkit/ui/core/box.h"
@@ -183,8 +184,28 @@ void DrawImage(Gdiplus::Graphics& g, const ImageSpec& image, const Rect& rect,
                                     {0, 0, 0, 0, 1}}};
     attributes.SetColorMatrix(&matrix);
   }
+  // Only what the repaint needs: a piece outside it is not drawn, and a piece stretched over
+  // a single colour along an axis is drawn only across the part to repaint (the same pixels),
+  // from one pixel before it: GDI+ may leave a stretched piece's first column or row unpainted.
+  auto drawWithin = [&](Rect piece, const Rect& from) {
+    if (!context.dirty.IsEmpty()) {
+      const Rect cut = piece.Intersect(context.dirty);
+      if (cut.IsEmpty()) return;
+      if (piece.Width() != from.Width() && cut.Width() < piece.Width() &&
+          context.images->IsUniform(bitmap, from, true)) {
+        piece.left = std::max(piece.left, cut.left - 1);
+        piece.right = cut.right;
+      }
+      if (piece.Height() != from.Height() && cut.Height() < piece.Height() &&
+          context.images->IsUniform(bitmap, from, false)) {
+        piece.top = std::max(piece.top, cut.top - 1);
+        piece.bottom = cut.bottom;
+      }
+    }
+    DrawPiece(g, bitmap, piece, from, &attributes, image.fade < 255);
+  };
   if (image.corner.IsEmpty()) {
-    DrawPiece(g, bitmap, dst, src, &attributes, image.fade < 255);
+    drawWithin(dst, src);
     return;
   }
   // Nine slices: corners keep their size, edges stretch one way, the middle both ways.
@@ -201,15 +222,16 @@ void DrawImage(Gdiplus::Graphics& g, const ImageSpec& image, const Rect& rect,
       // show as a light seam.
       Rect piece{dx[col] - (col > 0 && dx[col] > dx[0] ? 1 : 0),
                  dy[row] - (row > 0 && dy[row] > dy[0] ? 1 : 0), dx[col + 1], dy[row + 1]};
-      DrawPiece(g, bitmap, piece, Rect{sx[col], sy[row], sx[col + 1], sy[row + 1]},
-                &attributes, image.fade < 255);
+      drawWithin(piece, Rect{sx[col], sy[row], sx[col + 1], sy[row + 1]});
     }
   }
 }
 
 void PaintTree(Gdiplus::Graphics& graphics, Control* root, const Rect& dirty,
                const PaintContext& context) {
-  if (root) PaintRecursive(graphics, root, dirty, context);
+  PaintContext limited = context;
+  limited.dirty = dirty;
+  if (root) PaintRecursive(graphics, root, dirty, limited);
 }
 
 }  // namespace ui

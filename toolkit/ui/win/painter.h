@@ -23,6 +23,10 @@ struct PaintContext {
   ImageCache* images = nullptr;
   FontCache* fonts = nullptr;
   const Control* focused = nullptr;  // gets the focus mark; may be null
+  // What is being repainted (PaintTree sets it); empty: everything. Image pieces outside it
+  // are not drawn at all: GDI+ under Wine resamples a whole piece however little of it the
+  // clip lets through.
+  Rect dirty;
 };
 
 void PaintTree(Gdiplus::Graphics& graphics, Control* root, const Rect& dirty,

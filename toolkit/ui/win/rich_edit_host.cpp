@@ -77,12 +77,12 @@ const wchar_t* RichEditHost::EditClass() {
   return editClass;
 }
 
-void RichEditHost::CreateFor(Control* root) {
-  const wchar_t* editClass = EditClass();
-  if (!*editClass) return;
+void RichEditHost::CreateFor(Control* root, bool shownOnly) {
   ForEachControl(root, [&](Control* c) {
     RichEdit* edit = dynamic_cast<RichEdit*>(c);
-    if (!edit || edit->GetPeer()) return;
+    if (!edit || edit->GetPeer() || (shownOnly && !edit->IsShownInTree())) return;
+    const wchar_t* editClass = EditClass();
+    if (!*editClass) return;
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
     if (edit->IsMultiLine()) {
       style |= ES_MULTILINE | ES_AUTOVSCROLL;

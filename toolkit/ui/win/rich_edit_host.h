@@ -3,8 +3,9 @@
 // Keeps each child's position, visibility, state and font in step with its control and turns
 // EN_CHANGE into the control's text-change event.
 //
-//   host.CreateFor(root);            // after the first layout
-//   host.Sync();                     // after every layout or state change
+//   host.CreateFor(root, true);      // after the first layout: the edits shown
+//   host.CreateFor(root, true);      // after every layout or state change (syncs too)
+//   host.CreateFor(root);            // after the first paint: the rest
 //   host.OnCommand(wParam, lParam);  // from the parent's WM_COMMAND
 //
 // Threading: UI thread only.
@@ -26,8 +27,10 @@ class RichEditHost {
   RichEditHost(HWND parent, FontCache* fonts, int scale);
   ~RichEditHost();
 
-  // Creates a native edit for every RichEdit below `root`.
-  void CreateFor(Control* root);
+  // Creates a native edit for every RichEdit below `root` that has none yet, or with
+  // `shownOnly` for those shown. The edit library is loaded with the first one: a window whose
+  // first page shows no edit paints without it. Then syncs.
+  void CreateFor(Control* root, bool shownOnly = false);
   // Moves, shows, hides, enables every native edit to match its control.
   void Sync();
   // Handles EN_CHANGE of a hosted edit; true when the command was one of ours.

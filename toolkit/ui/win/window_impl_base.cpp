@@ -71,8 +71,7 @@ bool WindowImplBase::OnCreate() {
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
   document_.root->SetHost(this);
   edits_ = std::make_unique<RichEditHost>(GetHWND(), &GlobalManager::GetFonts(), scale_);
-  Relayout();
-  edits_->CreateFor(document_.root.get());
+  Relayout();  // creates the native edits of the controls shown
   accessible_ = std::make_unique<AccessibleWindow>(this);
   if (document_.window.shadowAttached) shadow_ = std::make_unique<ShadowWindow>(GetHWND());
   OnWindowInit();
@@ -97,7 +96,7 @@ void WindowImplBase::Relayout() {
     RECT r{area.left, area.top, area.right, area.bottom};
     InvalidateRect(GetHWND(), &r, FALSE);
   }
-  if (edits_) edits_->Sync();
+  if (edits_) edits_->CreateFor(document_.root.get(), true);
   inLayout_ = false;
 }
 
@@ -114,10 +113,18 @@ void WindowImplBase::InvalidateControl(Control* control) {
   InvalidateRect(GetHWND(), &r, FALSE);
 }
 
+void WindowImplBase::InvalidateControlArea(Control* control, const Rect& area) {
+  if (!GetHWND() || !control->IsShownInTree()) return;
+  const Rect part = area.Intersect(control->GetPos());
+  if (part.IsEmpty()) return;
+  RECT r{part.left, part.top, part.right, part.bottom};
+  InvalidateRect(GetHWND(), &r, FALSE);
+}
+
 void WindowImplBase::RequestLayout() { Relayout(); }
 
 void WindowImplBase::OnControlStateChanged(Control* control) {
-  if (edits_) edits_->Sync();
+  if (edits_) edits_->CreateFor(document_.root.get(), true);
   // A control that can no longer be reached loses the focus, and the hot and pushed marks.
   auto unreachable = [](Control* c) { return c && (!c->IsShownInTree() || !c->IsEnabledInTree()); };
   if (unreachable(focused_)) SetFocusControl(nullptr);
@@ -152,7 +159,34 @@ void WindowImplBase::SetFocusControl(Control* control) {
   if (control && accessible_) accessible_->NotifyFocus(control);
 }
 
+namespace {
+
+// The rectangles of the window's update region, or none when it has more than a few: two
+// small changes far apart (the progress bar and its label) are painted as two, not as the
+// whole band between them.
+std::vector<Rect> UpdateRects(HWND hwnd) {
+  constexpr DWORD kMostRects = 4;
+  std::vector<Rect> rects;
+  HRGN region = CreateRectRgn(0, 0, 0, 0);
+  if (!region) return rects;
+  if (GetUpdateRgn(hwnd, region, FALSE) == COMPLEXREGION) {
+    DWORD bytes = GetRegionData(region, 0, nullptr);
+    std::vector<char> buffer(bytes);
+    auto* data = reinterpret_cast<RGNDATA*>(buffer.data());
+    if (bytes && GetRegionData(region, bytes, data) == bytes && data->rdh.nCount <= kMostRects) {
+      const RECT* r = reinterpret_cast<const RECT*>(data->Buffer);
+      for (DWORD i = 0; i < data->rdh.nCount; ++i)
+        rects.push_back(Rect{r[i].left, r[i].top, r[i].right, r[i].bottom});
+    }
+  }
+  DeleteObject(region);
+  return rects;
+}
+
+}  // namespace
+
 void WindowImplBase::OnPaint() {
+  std::vector<Rect> parts = UpdateRects(GetHWND());
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(GetHWND(), &ps);
   RECT client;
@@ -162,24 +196,29 @@ void WindowImplBase::OnPaint() {
     if (backBuffer_) DeleteObject(backBuffer_);
     backBuffer_ = CreateCompatibleBitmap(dc, size.width, size.height);
     backBufferSize_ = size;
+    parts.clear();  // nothing kept between the parts yet
   }
   HDC memory = CreateCompatibleDC(dc);
   HGDIOBJ old = SelectObject(memory, backBuffer_);
   {
     Gdiplus::Graphics graphics(memory);
-    Rect dirty{ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom};
-    graphics.SetClip(Gdiplus::Rect(dirty.left, dirty.top, dirty.Width(), dirty.Height()));
     graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
     graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBilinear);
     graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
-    graphics.Clear(Gdiplus::Color(255, 255, 255, 255));
     PaintContext context;
     context.scale = scale_;
     context.imageScale = GlobalManager::GetImageScale();
     context.images = &GlobalManager::GetImages();
     context.fonts = &GlobalManager::GetFonts();
     context.focused = GetFocus() == GetHWND() ? focused_ : nullptr;
-    PaintTree(graphics, document_.root.get(), dirty, context);
+    // Between the parts, the back buffer holds what earlier paints left.
+    if (parts.empty())
+      parts.push_back(Rect{ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right, ps.rcPaint.bottom});
+    for (const Rect& dirty : parts) {
+      graphics.SetClip(Gdiplus::Rect(dirty.left, dirty.top, dirty.Width(), dirty.Height()));
+      graphics.Clear(Gdiplus::Color(255, 255, 255, 255));
+      PaintTree(graphics, document_.root.get(), dirty, context);
+    }
   }
   BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
          ps.rcPaint.bottom - ps.rcPaint.top, memory, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
@@ -189,6 +228,9 @@ void WindowImplBase::OnPaint() {
   NotifyPaintDone(GetHWND(), ps.rcPaint);
   if (!painted_) {
     painted_ = true;
+    // The edits of pages not shown yet, off the way to the first paint (the edit library
+    // takes tens of milliseconds to load) but ready before the user can open their page.
+    if (edits_) edits_->CreateFor(document_.root.get());
     OnFirstPaint();
   }
 }

@@ -85,6 +85,7 @@ class WindowImplBase : public Window, public IUIMessageFilter, private ControlHo
 
   // ControlHost
   void InvalidateControl(Control* control) override;
+  void InvalidateControlArea(Control* control, const Rect& area) override;
   void RequestLayout() override;
   void OnControlStateChanged(Control* control) override;
   void RequestFocus(Control* control) override;

@@ -27,7 +27,7 @@ def main():
     parser = argparse.ArgumentParser()
     for name in ("--installer", "--probe", "--prefix", "--display-name"):
         parser.add_argument(name, required=True)
-    parser.add_argument("--timeout", type=float, default=900)
+    parser.add_argument("--timeout", type=float, default=1200)
     parser.add_argument("--summary", help="also write the result line to this file")
     o = parser.parse_args()
 

@@ -38,10 +38,9 @@ int RunJob(const wchar_t* url, const wchar_t* path, const wchar_t* signer) {
   request.fallbackUrl = url;
   request.packagePath = path;
   if (signer) request.expectedSigner = signer;
-  DownloadOutput output;
-  int failed = RunDownloadJob(request, &output, [](int64_t, int, int, int64_t) {});
-  if (failed) std::fprintf(stderr, "%ls\n", output.downloadErrorText.c_str());
-  return failed;
+  DownloadResult result = RunDownloadJob(request, [](int64_t, int, int, int64_t) {});
+  if (!result.Succeeded()) std::fprintf(stderr, "%ls\n", result.downloadErrorText.c_str());
+  return result.Succeeded() ? 0 : 1;
 }
 
 int RunEngine(const wchar_t* url, const wchar_t* path, bool withCallback) {

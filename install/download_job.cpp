@@ -70,47 +70,46 @@ std::wstring FormatDownloadError(long hr, int size, int windowRequestCount) {
   return text;
 }
 
-int RunDownloadJob(const DownloadRequest& request, DownloadOutput* output,
-                   const DownloadReportFunc& report) {
+DownloadResult RunDownloadJob(const DownloadRequest& request, const DownloadReportFunc& report) {
   const int64_t start = NowMilliseconds();
   ScopedCom com;
   CBSCallbackImpl callback(&OnDownloadProgress);
   AbortRelay relay(
       [&callback](uintptr_t attempt) { callback.AbortBinding(static_cast<int>(attempt)); });
 
-  int failed = 1;
+  DownloadResult result;
   int attempt = 0;
   for (; attempt < kDownloadAttempts; ++attempt) {
     const std::wstring& url = attempt % 2 == 0 ? request.downloadUrl : request.fallbackUrl;
-    output->downloadErrorText.clear();
-    output->downloadErrorCode =
+    result.downloadErrorText.clear();
+    result.downloadErrorCode =
         RunAttempt(url, request.packagePath, request.stallLimit, &callback, &relay);
     const int size = static_cast<int>(PackageFileSize(request.packagePath));
-    if (output->downloadErrorCode == 0 && IsPackageValid(request.packagePath)) {
+    if (result.downloadErrorCode == 0 && IsPackageValid(request.packagePath)) {
       // Checked through the handle that then keeps the file as checked until the setup runs.
       auto lock = std::make_unique<PackageLock>(request.packagePath);
       TrustResult trust = VerifyPackageSigner(*lock, request.expectedSigner);
       if (!lock->IsHeld())
         trust = TrustResult{false, HRESULT_FROM_WIN32(lock->Error()), L"package: cannot hold it"};
       if (trust.trusted) {
-        output->package = std::move(lock);
-        failed = 0;
+        result.package = std::move(lock);
         break;
       }
-      output->downloadErrorCode = trust.code;
-      output->downloadErrorText = trust.text;
+      result.downloadErrorCode = trust.code;
+      result.downloadErrorText = trust.text;
       continue;
     }
-    output->downloadErrorText =
-        FormatDownloadError(output->downloadErrorCode, size, callback.windowRequestCount());
+    result.downloadErrorText =
+        FormatDownloadError(result.downloadErrorCode, size, callback.windowRequestCount());
     // The engine reports success for any file it saved: an error page, a short file, and
     // under Wine even a 404. The text above keeps the engine's result (the report's readers
     // parse it); the code shown to the user must say what went wrong, not "success".
-    if (output->downloadErrorCode == 0)
-      output->downloadErrorCode = ERROR_INVALID_DATA;
+    if (result.downloadErrorCode == 0)
+      result.downloadErrorCode = ERROR_INVALID_DATA;
   }
 
   const int64_t cost = (NowMilliseconds() - start) / 1000;
-  report(cost, failed, attempt, failed == 0 ? PackageFileSize(request.packagePath) : -1);
-  return failed;
+  const bool ok = result.Succeeded();
+  report(cost, ok ? 0 : 1, attempt, ok ? PackageFileSize(request.packagePath) : -1);
+  return result;
 }

@@ -4,19 +4,16 @@
 //
 // The window posts it to the general worker and posts the result back:
 //
-//   void CMainWindow::RunDownload() {                                   // kMiscThreadId
+//   void CMainWindow::RunDownload(std::unique_ptr<PackageFolder> folder) {  // kMiscThreadId
 //     DownloadRequest request;
-//     request.downloadUrl = downloadUrl;
+//     request.downloadUrl = settings.downloadUrl;
 //     request.fallbackUrl = FallbackPackageUrl();
-//     request.packagePath = packagePath;
-//     request.expectedSigner = build::kPackageSigner;
+//     request.packagePath = folder->Path() + L"\\" + kPackageFileName;
+//     request.expectedSigner = BuildPackageSigner();
 //     request.stallLimit = std::chrono::seconds(build::kDownloadStallSeconds);
-//     DownloadOutput output;
-//     int failed = RunDownloadJob(request, &output, &ReportDownloadTimeCost);
-//     downloadErrorText = output.downloadErrorText;
-//     downloadErrorCode = output.downloadErrorCode;
-//     base::PostToThread(kUiThreadId, MakeWeak([this, path = request.packagePath, failed] {
-//       OnDownloadDone(path, failed);
+//     DownloadResult result = RunDownloadJob(request, &ReportDownloadTimeCost);
+//     base::PostToThread(kUiThreadId, MakeWeak([this, result = std::move(result)]() mutable {
+//       OnDownloadDone(std::move(result));   // the UI thread stores the error text and code
 //     }));
 //   }
 //
@@ -52,7 +49,9 @@ struct DownloadRequest {
   ExpectedSigner expectedSigner;
 };
 
-struct DownloadOutput {
+struct DownloadResult {
+  bool Succeeded() const { return package != nullptr; }
+
   // "" after a success; else "URLDownloadToFile hr = %08x size %d windows pop time = %d"
   // describing the last attempt.
   std::wstring downloadErrorText;
@@ -69,12 +68,11 @@ struct DownloadOutput {
 using DownloadReportFunc =
     std::function<void(int64_t cost, int ret, int retryTime, int64_t fileSize)>;
 
-// Returns 0 when the package is at packagePath, valid and signed by the expected signer,
-// and locked in output->package; 1 after six failed attempts. A package with a bad signature
+// Succeeds when the package is at packagePath, valid and signed by the expected signer, and
+// locked in the result's `package`; fails after six failed attempts. A package with a bad signature
 // fails its attempt with the signature check's code and text, so the next attempt tries the
 // other URL. The signature is checked once, here.
-int RunDownloadJob(const DownloadRequest& request, DownloadOutput* output,
-                   const DownloadReportFunc& report);
+DownloadResult RunDownloadJob(const DownloadRequest& request, const DownloadReportFunc& report);
 
 // "https://" + the fallback host + "/brightmere/brightmereSetup.exe".
 std::wstring FallbackPackageUrl();

@@ -3,12 +3,13 @@
 //
 // The window posts it to the general worker and posts the result back:
 //
-//   void CMainWindow::RunSetup() {                                      // kMiscThreadId
+//   void CMainWindow::RunSetup(DownloadedPackage package,              // kMiscThreadId
+//                              const std::wstring& installDir) {
 //     // the lock the download job took when it checked the package's signature
-//     installExitCode = RunSetupJob(*packageLock, installDir, packageFolder->Path(),
-//                                   &ReportInstallTimeCost);
-//     base::PostToThread(kUiThreadId,
-//                        MakeWeak([this, code = installExitCode.load()] { OnInstallDone(code); }));
+//     const int exitCode = RunSetupJob(*package.lock, installDir, package.folder->Path(),
+//                                      &ReportInstallTimeCost);
+//     ...                                  // let go of the lock, then of the folder
+//     base::PostToThread(kUiThreadId, MakeWeak([this, exitCode] { OnInstallDone(exitCode); }));
 //   }
 //
 // Threading: RunSetupJob blocks until the setup has ended; call it on a worker only.

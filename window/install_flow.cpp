@@ -13,37 +13,35 @@
 #include "window/msg_box.h"
 
 void CMainWindow::StartDownload() {
-  base::PostToThread(kMiscThreadId, MakeWeak([this] { RunDownload(); }));
+  base::PostToThread(kMiscThreadId,
+                     MakeWeak([this, url = settings.downloadUrl, dir = settings.packageDir] {
+                       RunDownload(url, dir);
+                     }));
 }
 
-void CMainWindow::RunDownload() {
+void CMainWindow::RunDownload(const std::wstring& downloadUrl, const std::wstring& packageDir) {
   // A new private folder for each download: a retry never reuses what the last one left.
-  packageLock.reset();
-  packageFolder.reset();
   unsigned long folderError = 0;
-  packageFolder = PackageFolder::Create(packageDir, &folderError);
-  DownloadRequest request;
-  request.downloadUrl = downloadUrl;
-  request.fallbackUrl = FallbackPackageUrl();
-  request.packagePath = packageFolder ? packageFolder->Path() + L"\\" + kPackageFileName : L"";
-  request.expectedSigner = BuildPackageSigner();
-  request.stallLimit = std::chrono::seconds(build::kDownloadStallSeconds);
-  DownloadOutput output;
-  int failed = 1;
-  if (packageFolder) {
-    failed = RunDownloadJob(request, &output, &ReportDownloadTimeCost);
+  std::unique_ptr<PackageFolder> folder = PackageFolder::Create(packageDir, &folderError);
+  DownloadResult result;
+  if (folder) {
+    DownloadRequest request;
+    request.downloadUrl = downloadUrl;
+    request.fallbackUrl = FallbackPackageUrl();
+    request.packagePath = folder->Path() + L"\\" + kPackageFileName;
+    request.expectedSigner = BuildPackageSigner();
+    request.stallLimit = std::chrono::seconds(build::kDownloadStallSeconds);
+    result = RunDownloadJob(request, &ReportDownloadTimeCost);
   } else {
-    output.downloadErrorCode = HRESULT_FROM_WIN32(folderError);
-    output.downloadErrorText = L"package folder: cannot be made safe";
+    result.downloadErrorCode = HRESULT_FROM_WIN32(folderError);
+    result.downloadErrorText = L"package folder: cannot be made safe";
     ReportDownloadTimeCost(0, 1, 0, -1);
   }
-  packageLock = std::move(output.package);
-  if (failed)
-    packageFolder.reset();
-  downloadErrorText = output.downloadErrorText;
-  downloadErrorCode = output.downloadErrorCode;
-  base::PostToThread(kUiThreadId, MakeWeak([this, path = request.packagePath, failed] {
-                       OnDownloadDone(path, failed);
+  if (!result.Succeeded())
+    folder.reset();  // here, not on the UI thread: removing it frees what the attempts saved
+  base::PostToThread(kUiThreadId, MakeWeak([this, result = std::move(result),
+                                            folder = std::move(folder)]() mutable {
+                       OnDownloadDone(std::move(result), std::move(folder));
                      }));
 }
 
@@ -67,18 +65,20 @@ void CMainWindow::CloseRunningAppThenSetup() {
 }
 
 void CMainWindow::StartSetup() {
-  base::PostToThread(kMiscThreadId, MakeWeak([this] { RunSetup(); }));
+  base::PostToThread(kMiscThreadId, MakeWeak([this, package = std::move(downloaded),
+                                              dir = settings.installDir]() mutable {
+                       RunSetup(std::move(package), dir);
+                     }));
 }
 
-void CMainWindow::RunSetup() {
-  // Lock and folder are let go once the last run has ended; the folder goes with its package,
-  // which a retry downloads afresh.
-  installExitCode = packageLock && packageFolder
-                        ? RunSetupJob(*packageLock, installDir, packageFolder->Path(),
-                                      &ReportInstallTimeCost)
-                        : static_cast<int>(ERROR_FILE_NOT_FOUND);
-  packageLock.reset();
-  packageFolder.reset();
-  base::PostToThread(kUiThreadId,
-                     MakeWeak([this, code = installExitCode.load()] { OnInstallDone(code); }));
+void CMainWindow::RunSetup(DownloadedPackage package, const std::wstring& installDir) {
+  const int exitCode =
+      package.lock && package.folder
+          ? RunSetupJob(*package.lock, installDir, package.folder->Path(), &ReportInstallTimeCost)
+          : static_cast<int>(ERROR_FILE_NOT_FOUND);
+  // The lock, then the folder with its package, let go here after the last run: a retry
+  // downloads afresh.
+  package.lock.reset();
+  package.folder.reset();
+  base::PostToThread(kUiThreadId, MakeWeak([this, exitCode] { OnInstallDone(exitCode); }));
 }

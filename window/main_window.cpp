@@ -24,13 +24,7 @@ constexpr base::TimeDelta kExitReportPoll = base::TimeDelta::FromMilliseconds(20
 
 }  // namespace
 
-CMainWindow::CMainWindow(const InstallerSettings& settings) {
-  downloadUrl = settings.downloadUrl;
-  packageDir = settings.packageDir;
-  packagePath = settings.packagePath;
-  installDir = settings.installDir;
-  channel = settings.channel;
-}
+CMainWindow::CMainWindow(const InstallerSettings& settings) : settings(settings) {}
 
 void CMainWindow::OnWindowInit() {
   auto bindClick = [this](ui::Control* control) {
@@ -82,7 +76,7 @@ void CMainWindow::OnWindowInit() {
 
   edit_installdir = FindControl<ui::RichEdit>(L"edit_installdir");
   if (edit_installdir)
-    edit_installdir->SetText(installDir);
+    edit_installdir->SetText(settings.installDir);
 
   if (auto* agreement = FindControl<ui::CheckBox>(L"checkbox_agreement")) {
     agreement->AttachUnSelect(MakeWeakHandler(&CMainWindow::OnAgreementToggled));
@@ -109,7 +103,7 @@ void CMainWindow::OnFirstPaint() {
   // which still deletes before it fetches.
   base::PostToThread(kUiThreadId, MakeWeak([this] {
                        DecodeImagesOf(installpage);
-                       base::PostToThread(kMiscThreadId, [url = downloadUrl] {
+                       base::PostToThread(kMiscThreadId, [url = settings.downloadUrl] {
                          PreloadDownloadEngine();
                          RemovePreviousDownload({url, FallbackPackageUrl()});
                        });

@@ -8,16 +8,17 @@
 //   window->Create(nullptr, L"MainWindow", 0x00CE0000, 0, true);
 //   window->SetWindowText(title); window->CenterWindow(); window->ShowWindow();
 //
-// The download and setup jobs run on the general worker (kMiscThreadId); they read the
-// settings and write downloadErrorText, downloadErrorCode and installExitCode, which the UI
-// thread reads only after the job has posted its result. Everything else: UI thread only.
+// The download and setup jobs run on the general worker (kMiscThreadId) on what their task
+// carries, and post one result value back, which the UI thread stores (downloadErrorText,
+// downloadErrorCode, installExitCode). Every member is the UI thread's.
 // Closing the window ends the process (exit code 0); the object is never destroyed.
 #pragma once
 
-#include <atomic>
 #include <memory>
 #include <string>
 
+#include "app/installer_settings.h"
+#include "install/download_job.h"
 #include "install/package_folder.h"
 #include "install/package_lock.h"
 #include "toolkit/ui/win/window_impl_base.h"
@@ -35,8 +36,6 @@ class RichEdit;
 class VBox;
 }  // namespace ui
 
-struct InstallerSettings;
-
 class CMainWindow : public ui::WindowImplBase {
  public:
   explicit CMainWindow(const InstallerSettings& settings);
@@ -51,7 +50,7 @@ class CMainWindow : public ui::WindowImplBase {
 
   // Posted to the UI thread by the progress tick and the jobs.
   void UpdateProgress(int value);  // kProgressOnTick, kProgressStart or kProgressDownloaded
-  void OnDownloadDone(const std::wstring& path, int failed);
+  void OnDownloadDone(DownloadResult result, std::unique_ptr<PackageFolder> folder);
   void OnInstallDone(int exitCode);
 
  private:
@@ -92,12 +91,20 @@ class CMainWindow : public ui::WindowImplBase {
     };
   }
 
+  // The private folder and the checked package, from the download job to the setup job. Both
+  // are made and let go on the general worker (removing the folder frees 200 MiB); the UI
+  // thread only carries them from one job to the other.
+  struct DownloadedPackage {
+    std::unique_ptr<PackageFolder> folder;
+    std::unique_ptr<PackageLock> lock;
+  };
+
   // The jobs and their glue.
   void StartDownload();
-  void RunDownload();  // kMiscThreadId
+  void RunDownload(const std::wstring& downloadUrl, const std::wstring& packageDir);  // worker
   void CloseRunningAppThenSetup();
   void StartSetup();
-  void RunSetup();  // kMiscThreadId
+  void RunSetup(DownloadedPackage package, const std::wstring& installDir);  // worker
 
   // Controls, owned by the toolkit.
   ui::Button* btn_startinstall = nullptr;
@@ -118,22 +125,15 @@ class CMainWindow : public ui::WindowImplBase {
 
   bool customizeExpanded = false;
 
-  // The installer settings; only installDir changes after construction.
-  std::wstring downloadUrl;
-  std::wstring packageDir;
-  std::wstring packagePath;
-  std::wstring installDir;
-  std::wstring channel;
+  // Only installDir changes after construction (the folder the user picks).
+  InstallerSettings settings;
 
   ProgressModel progress;
   InstallerState state = Welcome;
-  // Written by the jobs on the general worker.
+  // From the jobs' results.
   std::wstring downloadErrorText;
   int downloadErrorCode = 0;
-  std::atomic<int> installExitCode{0};
+  int installExitCode = 0;
   int reinstallCount = 0;
-  // The private folder of this install's package and the lock on the checked package: made
-  // by the download job, used and let go by the setup job. General worker only.
-  std::unique_ptr<PackageFolder> packageFolder;
-  std::unique_ptr<PackageLock> packageLock;
+  DownloadedPackage downloaded;
 };

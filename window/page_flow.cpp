@@ -165,9 +165,9 @@ void CMainWindow::ChooseInstallDir() {
                                         GetSpecialFolderPath(CSIDL_PROGRAM_FILESX86));
   if (folder.empty())
     return;
-  installDir = folder + L"\\harrowfields\\brightmere";
+  settings.installDir = folder + L"\\harrowfields\\brightmere";
   if (edit_installdir)
-    edit_installdir->SetText(installDir);
+    edit_installdir->SetText(settings.installDir);
 }
 
 void CMainWindow::OpenOfflinePackagePage() {
@@ -176,7 +176,7 @@ void CMainWindow::OpenOfflinePackagePage() {
 }
 
 void CMainWindow::LaunchAndClose() {
-  LaunchInstalledApp(installDir);
+  LaunchInstalledApp(settings.installDir);
   CloseAfterReports();
 }
 
@@ -192,8 +192,11 @@ void CMainWindow::UpdateProgress(int value) {
     progress_install_value->SetText(FormatProgressText(progress.progress()));
 }
 
-void CMainWindow::OnDownloadDone(const std::wstring&, int failed) {
-  if (failed == 0) {
+void CMainWindow::OnDownloadDone(DownloadResult result, std::unique_ptr<PackageFolder> folder) {
+  downloadErrorText = std::move(result.downloadErrorText);
+  downloadErrorCode = result.downloadErrorCode;
+  if (result.Succeeded()) {
+    downloaded = {std::move(folder), std::move(result.package)};
     UpdateProgress(kProgressDownloaded);
     CloseRunningAppThenSetup();
     return;
@@ -206,6 +209,7 @@ void CMainWindow::OnDownloadDone(const std::wstring&, int failed) {
 }
 
 void CMainWindow::OnInstallDone(int exitCode) {
+  installExitCode = exitCode;
   if (exitCode == 0) {
     state = Installed;
     ShowInstalledPage();
@@ -215,12 +219,12 @@ void CMainWindow::OnInstallDone(int exitCode) {
   state = InstallFailed;
   if (reinstallCount > 0)
     SetShown(btn_reinstall, false);
-  ShowFailedPage(message, installExitCode.load(), L"(安装)");
+  ShowFailedPage(message, installExitCode, L"(安装)");
 }
 
 void CMainWindow::ShowInstalledPage() {
   ShowPageFor(state);
-  WriteInstallRecords(channel, installDir);
+  WriteInstallRecords(settings.channel, settings.installDir);
   ReportInstallSuccess();
   SetForegroundWindow(GetHWND());
 }

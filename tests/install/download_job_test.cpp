@@ -42,19 +42,20 @@ class DownloadJobTest : public ::testing::Test {
   void TearDown() override { install_test::RemoveTree(dir_); }
 
   int Run() {
-    return RunDownloadJob(request_, &output_,
-                          [this](int64_t cost, int ret, int retryTime, int64_t fileSize) {
-                            ++report_.calls;
-                            report_.cost = cost;
-                            report_.ret = ret;
-                            report_.retryTime = retryTime;
-                            report_.fileSize = fileSize;
-                          });
+    result_ = RunDownloadJob(request_, [this](int64_t cost, int ret, int retryTime,
+                                              int64_t fileSize) {
+      ++report_.calls;
+      report_.cost = cost;
+      report_.ret = ret;
+      report_.retryTime = retryTime;
+      report_.fileSize = fileSize;
+    });
+    return result_.Succeeded() ? 0 : 1;
   }
 
   std::wstring dir_;
   DownloadRequest request_;
-  DownloadOutput output_;
+  DownloadResult result_;
   DownloadReport report_;
   int64_t packageSize_ = 0;
 };
@@ -68,8 +69,8 @@ TEST_F(DownloadJobTest, FirstAttemptSucceeds) {
   EXPECT_EQ(report_.retryTime, 0);
   EXPECT_EQ(report_.fileSize, packageSize_);
   EXPECT_GE(report_.cost, 0);
-  EXPECT_EQ(output_.downloadErrorCode, 0);
-  EXPECT_EQ(output_.downloadErrorText, L"");
+  EXPECT_EQ(result_.downloadErrorCode, 0);
+  EXPECT_EQ(result_.downloadErrorText, L"");
   EXPECT_TRUE(IsPackageValid(request_.packagePath));
   EXPECT_EQ(downloadProgress.load(), 900);
   auto counts = PackageServer::Counts();
@@ -84,7 +85,7 @@ TEST_F(DownloadJobTest, FallbackServesWhenThePackageEndpointIsDown) {
   EXPECT_EQ(report_.ret, 0);
   EXPECT_EQ(report_.retryTime, 1);
   EXPECT_EQ(report_.fileSize, packageSize_);
-  EXPECT_EQ(output_.downloadErrorText, L"");
+  EXPECT_EQ(result_.downloadErrorText, L"");
   auto counts = PackageServer::Counts();
   EXPECT_EQ(counts["package"], 1);
   EXPECT_EQ(counts["fallback"], 1);
@@ -103,8 +104,8 @@ TEST_F(DownloadJobTest, SixFailedAttemptsAlternateAndReportTheLast) {
   EXPECT_EQ(report_.fileSize, -1);
   EXPECT_EQ(PackageServer::Counts()["package"], 3);
   // Only the last attempt, the fallback's, is described: its result and its missing file.
-  EXPECT_EQ(output_.downloadErrorCode, E_ABORT);
-  EXPECT_EQ(output_.downloadErrorText,
+  EXPECT_EQ(result_.downloadErrorCode, E_ABORT);
+  EXPECT_EQ(result_.downloadErrorText,
             L"URLDownloadToFile hr = 80004004 size -1 windows pop time = 0");
 }
 
@@ -115,8 +116,8 @@ TEST_F(DownloadJobTest, UnsignedPackageFailsEveryAttemptWhenASignerIsExpected) {
   EXPECT_EQ(report_.ret, 1);
   EXPECT_EQ(report_.retryTime, 6);
   EXPECT_EQ(PackageServer::Counts()["package"], 3);
-  EXPECT_EQ(static_cast<unsigned>(output_.downloadErrorCode), 0x800B0100u);
-  EXPECT_EQ(output_.downloadErrorText, L"package signature: not signed (0x800b0100)");
+  EXPECT_EQ(static_cast<unsigned>(result_.downloadErrorCode), 0x800B0100u);
+  EXPECT_EQ(result_.downloadErrorText, L"package signature: not signed (0x800b0100)");
 }
 
 TEST_F(DownloadJobTest, FileOneByteShortOfTenMebibytesIsRejected) {
@@ -126,8 +127,8 @@ TEST_F(DownloadJobTest, FileOneByteShortOfTenMebibytesIsRejected) {
 
   EXPECT_EQ(report_.retryTime, 6);
   // The engine succeeded; the page must still give a reason that is not "success".
-  EXPECT_EQ(output_.downloadErrorCode, ERROR_INVALID_DATA);
-  EXPECT_EQ(output_.downloadErrorText,
+  EXPECT_EQ(result_.downloadErrorCode, ERROR_INVALID_DATA);
+  EXPECT_EQ(result_.downloadErrorText,
             L"URLDownloadToFile hr = 00000000 size 10485759 windows pop time = 0");
 }
 
@@ -153,8 +154,8 @@ TEST_F(DownloadJobTest, LargeFileNotStartingWithMZIsRejected) {
   ASSERT_TRUE(PackageServer::Set("fallback", "notmz"));
   EXPECT_EQ(Run(), 1);
 
-  EXPECT_EQ(output_.downloadErrorCode, ERROR_INVALID_DATA);
-  EXPECT_EQ(output_.downloadErrorText,
+  EXPECT_EQ(result_.downloadErrorCode, ERROR_INVALID_DATA);
+  EXPECT_EQ(result_.downloadErrorText,
             L"URLDownloadToFile hr = 00000000 size " + std::to_wstring(packageSize_) +
                 L" windows pop time = 0");
 }
@@ -244,7 +245,7 @@ TEST_F(DownloadJobTest, UntrustedCertificateOnTheFallbackFailsThatAttempt) {
   EXPECT_EQ(Run(), 1);
 
   EXPECT_EQ(report_.retryTime, 6);
-  EXPECT_NE(output_.downloadErrorCode, 0);
+  EXPECT_NE(result_.downloadErrorCode, 0);
   EXPECT_LT(Clock::now() - start, std::chrono::seconds(60));
 }
 

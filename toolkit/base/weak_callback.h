@@ -32,6 +32,14 @@ class WeakCallback {
       return;
     callable_(std::forward<Args>(args)...);
   }
+  // The same for a callable that changes what it carries (a mutable lambda that moves a
+  // result on): a posted task runs once, so it may hand its captures away.
+  template <typename... Args>
+  void operator()(Args&&... args) {
+    if (flag_.expired())
+      return;
+    callable_(std::forward<Args>(args)...);
+  }
 
   bool Expired() const { return flag_.expired(); }
   const std::weak_ptr<WeakFlag>& flag() const { return flag_; }

@@ -10,6 +10,12 @@
 //     The engine with the installer's status callback (CBSCallbackImpl), without the checks.
 //   download_bench verify - PATH SIGNER
 //     Only the package's signature check (VerifyPackageSigner), as the job runs it.
+//   download_bench setup - PATH INSTALL_DIR
+//     Only the package's silent setup into INSTALL_DIR, started and waited for as the
+//     installer does (the same command line, hidden, in the package's folder), without the
+//     start check; failed unless it exits with 0 and leaves the program in the folder.
+//   download_bench forget URL PATH
+//     Removes what an engine run left: the engine's cached copy of URL and the file PATH.
 //   download_bench wininet URL PATH BUFFER_BYTES
 //     WinINet read straight into the file with the given buffer: what the engine's transport
 //     could deliver with larger reads.
@@ -27,8 +33,10 @@
 #include "install/bind_status_callback.h"
 #include "install/download_engine.h"
 #include "install/download_job.h"
+#include "install/install_records.h"
 #include "install/package_check.h"
 #include "install/package_trust.h"
+#include "install/setup_job.h"
 
 namespace {
 
@@ -50,6 +58,14 @@ int RunEngine(const wchar_t* url, const wchar_t* path, bool withCallback) {
   long hr = DownloadUrlToFile(url, path, withCallback ? &callback : nullptr);
   CoUninitialize();
   return hr == 0 ? 0 : 1;
+}
+
+int RunSetup(const std::wstring& path, const std::wstring& installDir) {
+  const std::wstring folder = path.substr(0, path.find_last_of(L"\\/"));
+  int code = RunHiddenAndWait(L"", BuildSetupCommandLine(path, installDir), folder);
+  if (code != 0) std::fprintf(stderr, "setup ended with %d\n", code);
+  const std::wstring program = installDir + L"\\" + kAppExeName;
+  return code != 0 || GetFileAttributesW(program.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
 int RunWininet(const wchar_t* url, const wchar_t* path, DWORD bufferBytes) {
@@ -75,7 +91,8 @@ int RunWininet(const wchar_t* url, const wchar_t* path, DWORD bufferBytes) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 4) {
-    std::fprintf(stderr, "usage: download_bench job|engine|wininet URL PATH [ARG]\n");
+    std::fprintf(stderr, "usage: download_bench job|engine|callback|verify|setup|forget|wininet "
+                         "URL PATH [ARG]\n");
     return 2;
   }
   std::wstring mode = argv[1];
@@ -87,6 +104,12 @@ int wmain(int argc, wchar_t** argv) {
     failed = RunEngine(argv[2], argv[3], mode == L"callback");
   else if (mode == L"verify")
     failed = !VerifyPackageSigner(argv[3], argc > 4 ? argv[4] : L"").trusted;
+  else if (mode == L"setup")
+    failed = argc > 4 ? RunSetup(argv[3], argv[4]) : 2;
+  else if (mode == L"forget") {
+    DeleteUrlCacheEntryFor(argv[2]);
+    failed = !DeleteFileW(argv[3]);
+  }
   else if (mode == L"wininet")
     failed = RunWininet(argv[2], argv[3], argc > 4 ? _wtoi(argv[4]) : 65536);
   else

@@ -9,10 +9,15 @@
 //   window_probe watch TITLE OUT STOP_FILE [INTERVAL_MS=100]
 //     Samples the window's process: "wall_ms cpu_ms private_bytes peak_private_bytes
 //     working_set peak_working_set" (GetProcessTimes, GetProcessMemoryInfo).
+//   window_probe shown TITLE OUT STOP_FILE NAME [INTERVAL_MS=20]
+//     Asks the window every interval, through MSAA as a screen reader would, whether the
+//     control named NAME is shown, and writes one line per question: "wall_ms shown ask_ms"
+//     (wall_ms when the answer came). Stops after the first "shown" answer.
 //
-// Both wait up to 60 s for the window and stop when STOP_FILE exists or the window is gone.
+// All wait up to 60 s for the window and stop when STOP_FILE exists or the window is gone.
 // Threading: one thread.
 #include <windows.h>
+#include <oleacc.h>
 #include <psapi.h>
 
 #include <cstdio>
@@ -127,12 +132,70 @@ int Repaint(HWND window, FILE* out, int count) {
   return 0;
 }
 
+// The window's accessible child named `name`, or 0. Child ids are the window's exposed
+// controls in tree order, which do not change while the window lives.
+long FindChildByName(IAccessible* acc, const std::wstring& name) {
+  long count = 0;
+  if (acc->get_accChildCount(&count) != S_OK) return 0;
+  for (long id = 1; id <= count; ++id) {
+    VARIANT child;
+    VariantInit(&child);
+    child.vt = VT_I4;
+    child.lVal = id;
+    BSTR text = nullptr;
+    bool match = acc->get_accName(child, &text) == S_OK && text &&
+                 name == std::wstring(text, SysStringLen(text));
+    SysFreeString(text);
+    if (match) return id;
+  }
+  return 0;
+}
+
+bool ChildIsShown(IAccessible* acc, long id) {
+  VARIANT child, state;
+  VariantInit(&child);
+  VariantInit(&state);
+  child.vt = VT_I4;
+  child.lVal = id;
+  return acc->get_accState(child, &state) == S_OK && state.vt == VT_I4 &&
+         !(state.lVal & STATE_SYSTEM_INVISIBLE);
+}
+
+// One accessible object for the whole watch, and one state question per round once the
+// control is found: each question is a call into the window's UI thread, so the watch
+// costs the window about what a ping does.
+int Shown(HWND window, FILE* out, const wchar_t* stopFile, const std::wstring& name,
+          int interval) {
+  CoInitialize(nullptr);
+  IAccessible* acc = nullptr;
+  if (FAILED(AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible),
+                                        reinterpret_cast<void**>(&acc))) || !acc) {
+    CoUninitialize();
+    return 3;
+  }
+  Clock clock;
+  long long tick = 0;
+  long id = 0;
+  bool shown = false;
+  while (!shown && !ShouldStop(window, stopFile)) {
+    double asked = clock.Ms();
+    if (!id) id = FindChildByName(acc, name);
+    shown = id && ChildIsShown(acc, id);
+    std::fprintf(out, "%.3f %d %.3f\n", WallMs(), shown ? 1 : 0, clock.Ms() - asked);
+    std::fflush(out);
+    WaitForTick(clock, interval, &tick);
+  }
+  acc->Release();
+  CoUninitialize();
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 5) {
-    std::fprintf(stderr, "usage: window_probe ping|watch|repaint TITLE OUT STOP_FILE|COUNT "
-                         "[INTERVAL_MS]\n");
+    std::fprintf(stderr, "usage: window_probe ping|watch|repaint|shown TITLE OUT STOP_FILE|COUNT "
+                         "[NAME] [INTERVAL_MS]\n");
     return 2;
   }
   std::wstring mode = argv[1];
@@ -146,6 +209,8 @@ int wmain(int argc, wchar_t** argv) {
   int result;
   if (mode == L"repaint")
     result = Repaint(window, out, _wtoi(argv[4]));
+  else if (mode == L"shown" && argc > 5)
+    result = Shown(window, out, argv[4], argv[5], argc > 6 ? _wtoi(argv[6]) : 20);
   else if (mode == L"ping")
     result = Ping(window, out, argv[4], argc > 5 ? _wtoi(argv[5]) : 10);
   else

@@ -7,6 +7,8 @@
 #include <shlobj.h>
 #include <shlguid.h>
 
+#include "toolkit/base/scoped_com.h"
+
 namespace {
 
 // Releases a COM interface on every way out.
@@ -50,21 +52,6 @@ VARIANT StringVariant(const Bstr& text) {
   v.bstrVal = text.Get();  // borrowed: the caller's Bstr outlives the call
   return v;
 }
-
-// COM for one call on a thread that may or may not have it already.
-class ScopedCom {
- public:
-  ScopedCom() : started_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-  ~ScopedCom() {
-    if (started_)
-      CoUninitialize();
-  }
-  ScopedCom(const ScopedCom&) = delete;
-  ScopedCom& operator=(const ScopedCom&) = delete;
-
- private:
-  bool started_;
-};
 
 VARIANT IntVariant(long value) {
   VARIANT v;
@@ -110,7 +97,7 @@ bool FindDesktopShellDispatch(IShellDispatch2** shell) {
 }
 
 bool StartByDesktopShell(const ShellStart& start) {
-  ScopedCom com;
+  base::ScopedCom com;  // for one call, on a thread that may have COM already
   ComPtr<IShellDispatch2> shell;
   if (!FindDesktopShellDispatch(shell.Out()))
     return false;

@@ -1,7 +1,5 @@
 #include "install/download_job.h"
 
-#include <objbase.h>
-
 #include <algorithm>
 #include <cstdio>
 
@@ -13,6 +11,7 @@
 #include "install/package_check.h"
 #include "install/package_trust.h"
 #include "install/stall_watchdog.h"
+#include "toolkit/base/scoped_com.h"
 
 namespace {
 
@@ -20,19 +19,6 @@ int64_t NowMilliseconds() {
   using namespace std::chrono;
   return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }
-
-// COM for the engine on this worker, for as long as the job runs.
-class ScopedCom {
- public:
-  ScopedCom() : initialized_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) {}
-  ~ScopedCom() {
-    if (initialized_)
-      CoUninitialize();
-  }
-
- private:
-  bool initialized_;
-};
 
 long RunAttempt(const std::wstring& url, const std::wstring& path,
                 std::chrono::milliseconds stallLimit, CBSCallbackImpl* callback,
@@ -72,7 +58,7 @@ std::wstring FormatDownloadError(long hr, int size, int windowRequestCount) {
 
 DownloadResult RunDownloadJob(const DownloadRequest& request, const DownloadReportFunc& report) {
   const int64_t start = NowMilliseconds();
-  ScopedCom com;
+  base::ScopedCom com;  // for the engine, on this worker, while the job runs
   CBSCallbackImpl callback(&OnDownloadProgress);
   AbortRelay relay(
       [&callback](uintptr_t attempt) { callback.AbortBinding(static_cast<int>(attempt)); });

@@ -28,18 +28,24 @@ std::wstring ThemeFolderFor(int scale) {
   return L"themes\\default-xhdpi";
 }
 
-bool StartToolkitOnSkin(int scale, std::string* error) {
-  // The archive outlives the toolkit: it is read lazily for images.
+std::unique_ptr<ResourceSource> OpenSkinSource(std::string* error) {
+  // The archive outlives every source: it is read lazily for images.
   static std::string zip = ReadWholeFile(BRIGHTMERE_THEME_ZIP);
   if (zip.empty()) {
     *error = std::string("cannot read ") + BRIGHTMERE_THEME_ZIP;
-    return false;
+    return nullptr;
   }
   std::unique_ptr<ZipArchive> archive = ZipArchive::Open(zip.data(), zip.size(), error);
-  if (!archive) return false;
+  if (!archive) return nullptr;
+  return std::make_unique<ZipResourceSource>(std::move(archive));
+}
+
+bool StartToolkitOnSkin(int scale, std::string* error) {
+  std::unique_ptr<ResourceSource> source = OpenSkinSource(error);
+  if (!source) return false;
   GlobalManager::SetDisplayScale(scale);
   if (!GlobalManager::Startup(L"resources\\", ThemeFolderFor(scale), L"lang\\zh_CN",
-                              std::make_unique<ZipResourceSource>(std::move(archive)))) {
+                              std::move(source))) {
     *error = GlobalManager::GetLastError();
     return false;
   }

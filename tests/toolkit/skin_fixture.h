@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "toolkit/ui/core/resource_source.h"
 #include "toolkit/ui/ui.h"
 
 namespace ui {
@@ -18,6 +19,8 @@ std::wstring ThemeFolderFor(int scale);
 
 // Reads theme.zip and starts the toolkit on it; false when the archive is missing.
 bool StartToolkitOnSkin(int scale, std::string* error);
+// A resource source of its own over theme.zip; null when the archive is missing.
+std::unique_ptr<ResourceSource> OpenSkinSource(std::string* error);
 
 // Runs the message loop until `done` is true or `timeoutMs` passed; returns `done()`.
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);

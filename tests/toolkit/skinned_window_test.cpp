@@ -2,11 +2,14 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "tests/toolkit/skin_fixture.h"
 #include "toolkit/ui/win/image_cache.h"
+#include "toolkit/ui/win/painter.h"
 #include "toolkit/ui/win/shadow_window.h"
 
 namespace ui {
@@ -206,6 +209,48 @@ TEST_P(SkinnedWindowTest, ImagesAreDecodedOnce) {
   InvalidateRect(hwnd(), nullptr, FALSE);
   UpdateWindow(hwnd());
   EXPECT_EQ(decoded, GlobalManager::GetImages().DecodedCount());
+}
+
+// The install button's nine-slice image, composed on the decoding thread while the window was
+// made, gives the pixels its nine slices give when drawn one by one.
+TEST_P(SkinnedWindowTest, NineSliceComposedAheadLooksAsItsSlices) {
+  auto* button = window_->FindControl<Button>(L"btn_startinstall");
+  ASSERT_NE(button, nullptr);
+  const ImageSpec& spec = button->GetNormalImage();
+  const int w = button->GetPos().Width(), h = button->GetPos().Height();
+  Gdiplus::Bitmap* composed = GlobalManager::GetImages().GetComposed(spec, Size{w, h});
+  ASSERT_NE(composed, nullptr) << "not composed ahead";
+
+  std::string error;
+  std::unique_ptr<ResourceSource> source = OpenSkinSource(&error);
+  ASSERT_NE(source, nullptr) << error;
+  ImageCache slicesOnly(source.get(), "resources");  // asked to compose nothing
+  PaintContext context;
+  context.scale = GetParam();
+  context.imageScale = GlobalManager::GetImageScale();
+  context.images = &slicesOnly;
+  Gdiplus::Bitmap slices(w, h, PixelFormat32bppPARGB), whole(w, h, PixelFormat32bppPARGB);
+  for (Gdiplus::Bitmap* target : {&slices, &whole}) {
+    Gdiplus::Graphics g(target);
+    SetPaintQuality(g);
+    g.Clear(Gdiplus::Color(255, 255, 255, 255));
+    if (target == &slices)
+      DrawImage(g, spec, Rect{0, 0, w, h}, context);
+    else
+      g.DrawImage(composed, Gdiplus::Rect(0, 0, w, h), 0, 0, w, h, Gdiplus::UnitPixel, nullptr);
+  }
+  ASSERT_EQ(slicesOnly.DecodedCount(), 1);
+  int worst = 0;
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      Gdiplus::Color a, b;
+      slices.GetPixel(x, y, &a);
+      whole.GetPixel(x, y, &b);
+      worst = std::max({worst, std::abs(a.GetR() - b.GetR()), std::abs(a.GetG() - b.GetG()),
+                        std::abs(a.GetB() - b.GetB())});
+    }
+  }
+  EXPECT_LE(worst, 2) << "rounding apart at most";
 }
 
 TEST_P(SkinnedWindowTest, HiddenPagesTakeNoSpaceAndShownPageFillsTheClient) {

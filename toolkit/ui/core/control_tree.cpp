@@ -37,13 +37,55 @@ Control* NextFocus(Control* root, Control* current, bool forward) {
   return order[forward ? (index + 1) % n : (index + n - 1) % n];
 }
 
+namespace {
+
+void AddImageFile(const ImageSpec& image, std::vector<std::string>* files) {
+  if (!image.IsEmpty() && std::find(files->begin(), files->end(), image.file) == files->end())
+    files->push_back(image.file);
+}
+
+}  // namespace
+
+const ImageSpec& ButtonStateImage(const Button& b) {
+  const CheckBox* check = dynamic_cast<const CheckBox*>(&b);
+  bool enabled = b.IsEnabledInTree();
+  if (check && check->IsSelected()) {
+    if (!enabled && !check->GetSelectedDisabledImage().IsEmpty())
+      return check->GetSelectedDisabledImage();
+    if (b.IsHot() && !check->GetSelectedHotImage().IsEmpty()) return check->GetSelectedHotImage();
+    return check->GetSelectedNormalImage();
+  }
+  if (!enabled && !b.GetDisabledImage().IsEmpty()) return b.GetDisabledImage();
+  if (enabled && b.IsPushed() && !b.GetPushedImage().IsEmpty()) return b.GetPushedImage();
+  if (enabled && (b.IsHot() || b.IsPushed()) && !b.GetHotImage().IsEmpty())
+    return b.GetHotImage();
+  return b.GetNormalImage();
+}
+
+std::vector<DrawnImage> ImagesDrawnNow(Control* root) {
+  std::vector<DrawnImage> drawn;
+  if (!root) return drawn;
+  ForEachControl(root, [&drawn](Control* c) {
+    if (!c->IsShownInTree()) return;
+    auto add = [&drawn, c](const ImageSpec& image) {
+      if (!image.IsEmpty()) drawn.push_back(DrawnImage{&image, c});
+    };
+    add(c->GetBkImage());
+    if (const Progress* progress = dynamic_cast<const Progress*>(c))
+      add(progress->GetProgressImage());
+    if (const Button* b = dynamic_cast<const Button*>(c)) {
+      add(ButtonStateImage(*b));
+      add(b->IsHot() && !b->GetForeHotImage().IsEmpty() ? b->GetForeHotImage()
+                                                        : b->GetForeNormalImage());
+    }
+  });
+  return drawn;
+}
+
 std::vector<std::string> ImageFilesIn(Control* root) {
   std::vector<std::string> files;
   if (!root) return files;
-  auto add = [&files](const ImageSpec& image) {
-    if (!image.IsEmpty() && std::find(files.begin(), files.end(), image.file) == files.end())
-      files.push_back(image.file);
-  };
+  auto add = [&files](const ImageSpec& image) { AddImageFile(image, &files); };
   ForEachControl(root, [&add](Control* c) {
     add(c->GetBkImage());
     if (const Button* b = dynamic_cast<const Button*>(c)) {

@@ -5,10 +5,13 @@
 //   ui::PaintContext context{scale, imageScale, &images, &fonts, focused};
 //   ui::PaintTree(graphics, root, dirty, context);
 //
-// Threading: UI thread only.
+// Threading: UI thread only; ComposeImage and SetPaintQuality on any thread, with objects
+// that thread alone uses.
 #pragma once
 
 #include "toolkit/ui/win/gdiplus_include.h"
+
+#include <memory>
 
 #include "toolkit/ui/core/control.h"
 
@@ -36,5 +39,17 @@ void PaintTree(Gdiplus::Graphics& graphics, Control* root, const Rect& dirty,
 // insets and fade.
 void DrawImage(Gdiplus::Graphics& graphics, const ImageSpec& image, const Rect& rect,
                const PaintContext& context);
+
+// The text, interpolation and pixel-offset modes every paint uses.
+void SetPaintQuality(Gdiplus::Graphics& graphics);
+
+// True for an image drawn as nine resampled slices that ComposeImage can make whole: corner
+// insets, no destination rectangle, no fade.
+bool IsComposable(const ImageSpec& image);
+
+// `image` drawn from `source` over a whole transparent bitmap of `size`, as DrawImage draws it
+// in a control of that size; drawn over the window afterwards, it gives the same pixels.
+std::unique_ptr<Gdiplus::Bitmap> ComposeImage(Gdiplus::Bitmap* source, const ImageSpec& image,
+                                              Size size, int scale, int imageScale);
 
 }  // namespace ui

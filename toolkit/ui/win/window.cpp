@@ -33,6 +33,7 @@ bool Window::RegisterWindowClass() {
 HWND Window::Create(HWND parent, const wchar_t* name, DWORD style, DWORD exStyle, bool layered,
                     const RECT& rect) {
   if (!RegisterWindowClass()) return nullptr;
+  OnBeforeCreate();
   if (layered) exStyle |= WS_EX_LAYERED;
   // Children (the hosted edits) must not be painted over by the window's own painting.
   style |= WS_CLIPCHILDREN | WS_CLIPSIBLINGS;

@@ -53,7 +53,11 @@ class Window : public virtual base::SupportWeakCallback {
   virtual std::wstring WindowClassName() const = 0;
 
  protected:
+  // Called by Create before the native window is made: work that needs no window can start
+  // here and overlap the making of it, which takes the system tens of milliseconds.
+  virtual void OnBeforeCreate() {}
   virtual LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
   // Destroys the native window without sending its messages to this object any more; for
   // destructors, whose object is already partly gone.
   void DestroyNativeWindow();

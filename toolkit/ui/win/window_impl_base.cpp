@@ -51,8 +51,34 @@ LRESULT WindowImplBase::MessageHandler(UINT, WPARAM, LPARAM, bool& handled) {
   return 0;
 }
 
-bool WindowImplBase::OnCreate() {
+void WindowImplBase::OnBeforeCreate() {
+  if (!LoadLayout()) return;
+  // Laid out now at the size the window will have (its client area is the whole window), so
+  // that the images can be composed at their sizes; OnCreate lays it out again.
   scale_ = GlobalManager::GetDisplayScale();
+  const Rect area{0, 0, ScaleValue(document_.window.size.width, scale_),
+                  ScaleValue(document_.window.size.height, scale_)};
+  LayoutRoot(*document_.root, area, LayoutContext{scale_, &GlobalManager::GetFonts()});
+  DecodeImagesDrawnNow();
+}
+
+void WindowImplBase::DecodeImagesDrawnNow() {
+  std::vector<std::string> files;
+  std::vector<ImageComposition> compositions;
+  for (const DrawnImage& drawn : ImagesDrawnNow(document_.root.get())) {
+    if (std::find(files.begin(), files.end(), drawn.image->file) == files.end())
+      files.push_back(drawn.image->file);
+    const Rect& pos = drawn.control->GetPos();
+    if (IsComposable(*drawn.image) && !pos.IsEmpty())
+      compositions.push_back(ImageComposition{*drawn.image, Size{pos.Width(), pos.Height()},
+                                              scale_, GlobalManager::GetImageScale()});
+  }
+  GlobalManager::GetImages().DecodeAhead(files, compositions);
+}
+
+bool WindowImplBase::LoadLayout() {
+  if (layoutState_ != LayoutState::kNotRead) return layoutState_ == LayoutState::kRead;
+  layoutState_ = LayoutState::kFailed;
   std::string path = JoinPath(GlobalManager::GetThemePath(),
                               base::WideToUtf8(SkinFolder()) + "/" + base::WideToUtf8(LayoutFile()));
   std::string xml;
@@ -63,7 +89,13 @@ bool WindowImplBase::OnCreate() {
   if (!ReadLayout(xml, path, &GlobalManager::GetGlobals(), &document_, &layoutError_))
     return false;
   if (!document_.window.escapeButton.empty()) escapeButton_ = document_.window.escapeButton;
+  layoutState_ = LayoutState::kRead;
+  return true;
+}
 
+bool WindowImplBase::OnCreate() {
+  scale_ = GlobalManager::GetDisplayScale();
+  if (!LoadLayout()) return false;
   // The window is exactly the layout's size at the display scale.
   int width = ScaleValue(document_.window.size.width, scale_);
   int height = ScaleValue(document_.window.size.height, scale_);
@@ -75,6 +107,8 @@ bool WindowImplBase::OnCreate() {
   accessible_ = std::make_unique<AccessibleWindow>(this);
   if (document_.window.shadowAttached) shadow_ = std::make_unique<ShadowWindow>(GetHWND());
   OnWindowInit();
+  // What the window's own set-up showed besides what the layout shows.
+  DecodeImagesDrawnNow();
   return true;
 }
 
@@ -202,9 +236,7 @@ void WindowImplBase::OnPaint() {
   HGDIOBJ old = SelectObject(memory, backBuffer_);
   {
     Gdiplus::Graphics graphics(memory);
-    graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
-    graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBilinear);
-    graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+    SetPaintQuality(graphics);
     PaintContext context;
     context.scale = scale_;
     context.imageScale = GlobalManager::GetImageScale();
@@ -232,7 +264,16 @@ void WindowImplBase::OnPaint() {
     // takes tens of milliseconds to load) but ready before the user can open their page.
     if (edits_) edits_->CreateFor(document_.root.get());
     OnFirstPaint();
+    std::vector<base::Task> tasks = std::move(afterFirstPaint_);
+    for (base::Task& task : tasks) std::move(task).Run();
   }
+}
+
+void WindowImplBase::RunAfterFirstPaint(base::Task task) {
+  if (painted_)
+    std::move(task).Run();
+  else
+    afterFirstPaint_.push_back(std::move(task));
 }
 
 void WindowImplBase::UpdateShadow() {

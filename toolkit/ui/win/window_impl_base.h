@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/base/task.h"
 #include "toolkit/ui/core/box.h"
 #include "toolkit/ui/core/markup_reader.h"
 #include "toolkit/ui/win/window.h"
@@ -40,6 +41,9 @@ class WindowImplBase : public Window, public IUIMessageFilter, private ControlHo
   // Called once, when the window's first paint is done: the place for work that must not
   // delay the window's appearance but should be done before the user acts.
   virtual void OnFirstPaint() {}
+  // Runs `task` after OnFirstPaint, when the first paint is done; at once when it is already.
+  // For work a window's owner wants off the way to its appearance.
+  void RunAfterFirstPaint(base::Task task);
   // WM_CLOSE. The default lets the system destroy the window; set `handled` to keep it.
   virtual LRESULT OnCloseMessage(WPARAM wParam, LPARAM lParam, bool& handled);
   virtual std::wstring SkinFolder() = 0;
@@ -90,6 +94,12 @@ class WindowImplBase : public Window, public IUIMessageFilter, private ControlHo
   void OnControlStateChanged(Control* control) override;
   void RequestFocus(Control* control) override;
 
+  // Reads the layout and starts decoding the images it shows, before the native window exists.
+  void OnBeforeCreate() override;
+  bool LoadLayout();
+  // Hands what the shown controls draw to the image cache to decode (and the nine-slice
+  // images to compose at their sizes) on another core.
+  void DecodeImagesDrawnNow();
   bool OnCreate();
   void OnPaint();
   LRESULT OnNcHitTest(LPARAM lParam);
@@ -107,6 +117,7 @@ class WindowImplBase : public Window, public IUIMessageFilter, private ControlHo
   void UpdateShadow();
 
   LayoutDocument document_;
+  enum class LayoutState { kNotRead, kRead, kFailed } layoutState_ = LayoutState::kNotRead;
   int scale_ = 100;
   std::string layoutError_;
   std::wstring escapeButton_ = L"closebtn";
@@ -120,6 +131,7 @@ class WindowImplBase : public Window, public IUIMessageFilter, private ControlHo
   bool tracking_ = false;
   bool inLayout_ = false;
   bool painted_ = false;  // the first paint is done
+  std::vector<base::Task> afterFirstPaint_;
   HBITMAP backBuffer_ = nullptr;
   Size backBufferSize_;
 };

@@ -4,13 +4,19 @@
 
 #include <memory>
 #include <string>
+#include <system_error>
+#include <thread>
 
 #include "app/command_line_args.h"
 #include "app/installer_settings.h"
 #include "app/process_utils.h"
+#include "app/thread_ids.h"
 #include "build_settings.h"
 #include "report/report.h"
 #include "report/report_catalogue.h"
+#include "toolkit/base/scoped_com.h"
+#include "toolkit/base/thread_directory.h"
+#include "toolkit/base/utf8.h"
 #include "toolkit/archive/zip_archive.h"
 #include "toolkit/ui/win/global_manager.h"
 #include "toolkit/ui/win/zip_resource_source.h"
@@ -25,14 +31,54 @@ constexpr DWORD kMainWindowStyle = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_
 // for the life of the process. Handed to the toolkit when it starts.
 std::unique_ptr<ui::ZipArchive> openSkin;
 
+struct BuiltSettings {
+  InstallerSettings settings;
+  bool usable = false;  // false: no folder can take the package
+};
+
+// Built on a thread of their own from the start of the process: three special folders through
+// the shell, which it initialises on the first, and the package folder's checks take tens of
+// milliseconds under Wine, while the UI thread starts the display, the toolkit and the skin.
+// The thread writes `builtSettings`; the UI thread reads it after joining. Joined on the way
+// out too, for an installer that ends before its window (a second instance).
+struct JoinedThread {
+  ~JoinedThread() {
+    if (thread.joinable())
+      thread.join();
+  }
+  std::thread thread;
+} settingsThread;
+BuiltSettings builtSettings;
+
+void BuildSettings() {
+  base::ScopedCom com;  // for the shell's folder look-ups
+  builtSettings.usable =
+      BuildInstallerSettings(CommandLineArgs::Instance().arguments(), &builtSettings.settings);
+}
+
+// The start report, held from its step until the main window has painted: the http thread's
+// first upload initialises libcurl, whose security packages load while the window is being
+// made otherwise. An installer that ends before its window sends it on the way out, and a
+// window that is not painted soon (started minimised) sends it after kStartReportHoldLimit.
+constexpr base::TimeDelta kStartReportHoldLimit = base::TimeDelta::FromSeconds(2);
+
+struct HeldStartReport {
+  bool held = false;
+  int systemDpi = 0;
+  int displayScale = 0;
+} startReport;
+
+void SendStartReport() {
+  if (!startReport.held)
+    return;
+  startReport.held = false;
+  ReportAppStart(startReport.systemDpi, startReport.displayScale);
+}
+
 // The toolkit's and the archive's errors are UTF-8 and may quote names from a damaged
 // archive: undecodable bytes become U+FFFD rather than garbling or cutting the message.
 std::wstring ReasonText(const std::string& reason) {
-  const int length = static_cast<int>(reason.size());
-  const int chars = MultiByteToWideChar(CP_UTF8, 0, reason.data(), length, nullptr, 0);
-  std::wstring text(static_cast<size_t>(chars > 0 ? chars : 0), L'\0');
-  if (chars > 0)
-    MultiByteToWideChar(CP_UTF8, 0, reason.data(), length, &text[0], chars);
+  std::wstring text = base::Utf8ToWideReplacing(reason);
   for (wchar_t& c : text) {
     if (c == L'\0')
       c = L'\uFFFD';
@@ -45,6 +91,7 @@ std::wstring ReasonText(const std::string& reason) {
                       L" 安装程序已损坏，无法显示安装界面。请重新下载安装程序。\n\n(" +
                       ReasonText(reason) + L")";
   std::wstring caption = std::wstring(build::kDisplayName) + L"安装提示";
+  SendStartReport();
   MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
   EndProcessNow(kNoSkinExitCode);
 }
@@ -72,18 +119,25 @@ void StartToolkit(const std::wstring& themeFolder, int displayScale) {
 }
 
 void CreateMainWindow() {
-  InstallerSettings settings;
-  if (!BuildInstallerSettings(CommandLineArgs::Instance().arguments(), &settings)) {
+  if (settingsThread.thread.joinable())
+    settingsThread.thread.join();
+  else
+    BuildSettings();
+  const BuiltSettings& built = builtSettings;
+  if (!built.usable) {
     // No folder can take the package: nothing the window could do would work.
+    SendStartReport();
     ShowNoPackageSpaceMessage();
     EndProcessNow(kNoPackageDirExitCode);
   }
   // Never deleted: closing it ends the process.
-  auto* window = new CMainWindow(settings);
+  auto* window = new CMainWindow(built.settings);
   if (!window->Create(nullptr, L"MainWindow", kMainWindowStyle, 0, true))
     FailWithoutSkin(window->GetLayoutError());
   window->SetWindowText(std::wstring(build::kDisplayName) + L" 安装程序");
   window->CenterWindow();
+  window->RunAfterFirstPaint(SendStartReport);
+  base::PostDelayedToThread(kUiThreadId, SendStartReport, kStartReportHoldLimit);
   window->ShowWindow(true, true);
   const UINT keep = SWP_NOMOVE | SWP_NOSIZE;
   SetWindowPos(window->GetHWND(), HWND_TOPMOST, 0, 0, 0, 0, keep);
@@ -93,12 +147,17 @@ void CreateMainWindow() {
 }  // namespace
 
 StartupSteps InstallerStartupSteps() {
+  try {
+    settingsThread.thread = std::thread(BuildSettings);
+  } catch (const std::system_error&) {
+    // No thread to spare: the settings are built when the window needs them.
+  }
   StartupSteps steps;
   steps.initReporting = [] { InitReportBaseFields(); };
   steps.openSkin = OpenSkin;
   steps.startToolkit = StartToolkit;
   steps.sendStartReport = [](int systemDpi, int displayScale) {
-    ReportAppStart(systemDpi, displayScale);
+    startReport = HeldStartReport{true, systemDpi, displayScale};
   };
   steps.createMainWindow = CreateMainWindow;
   steps.closeSkin = [] { openSkin.reset(); };

@@ -76,23 +76,35 @@ build_failed() { # what log
   exit 1
 }
 
-# libcurl: static, Schannel for TLS, HTTP only; one per architecture, side by side.
+# libcurl: static, Schannel for TLS, HTTP only; one per architecture, side by side. The
+# reports need a plain POST: what nothing of ours uses (a cookie engine, HSTS and alt-svc
+# caches, DNS over HTTPS, .netrc, MIME forms, AWS signing) is left out, which keeps the
+# installer small. A build made with other options is made again.
+curl_options=(
+  -DBUILD_SHARED_LIBS=OFF -DBUILD_CURL_EXE=OFF -DBUILD_TESTING=OFF -DENABLE_MANUAL=OFF
+  -DHTTP_ONLY=ON -DCURL_USE_SCHANNEL=ON -DCURL_USE_OPENSSL=OFF -DCURL_USE_LIBSSH2=OFF
+  -DCURL_ZLIB=OFF -DUSE_LIBIDN2=OFF -DCURL_DISABLE_LDAP=ON -DCURL_DISABLE_LDAPS=ON
+  -DCURL_DISABLE_COOKIES=ON -DCURL_DISABLE_HSTS=ON -DCURL_DISABLE_ALTSVC=ON
+  -DCURL_DISABLE_DOH=ON -DCURL_DISABLE_NETRC=ON -DCURL_DISABLE_MIME=ON -DCURL_DISABLE_AWS=ON
+  -DENABLE_UNICODE=ON -DPICKY_COMPILER=OFF
+)
 build_curl() { # arch
   local arch=$1 prefix="$deps/$1/curl" work="$deps/$1/curl-build" log="$deps/$1/curl-build.log"
-  [ -f "$prefix/lib/libcurl.a" ] && return 0
+  local stamp="$prefix/build-options.txt"
+  if [ -f "$prefix/lib/libcurl.a" ] && [ "$(cat "$stamp" 2>/dev/null)" = "${curl_options[*]}" ]; then
+    return 0
+  fi
   local curl_src
   curl_src=$(fetch_source curl)
   echo "setup: building libcurl for $arch from $curl_src"
-  rm -rf "$work"
+  rm -rf "$work" "$prefix"
   mkdir -p "$deps/$arch"
   cmake -S "$curl_src" -B "$work" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-$arch.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
-    -DBUILD_SHARED_LIBS=OFF -DBUILD_CURL_EXE=OFF -DBUILD_TESTING=OFF -DENABLE_MANUAL=OFF \
-    -DHTTP_ONLY=ON -DCURL_USE_SCHANNEL=ON -DCURL_USE_OPENSSL=OFF -DCURL_USE_LIBSSH2=OFF \
-    -DCURL_ZLIB=OFF -DUSE_LIBIDN2=OFF -DCURL_DISABLE_LDAP=ON -DCURL_DISABLE_LDAPS=ON \
-    -DENABLE_UNICODE=ON -DPICKY_COMPILER=OFF >"$log" 2>&1 || build_failed "building libcurl" "$log"
+    "${curl_options[@]}" >"$log" 2>&1 || build_failed "building libcurl" "$log"
   { cmake --build "$work" && cmake --install "$work"; } >>"$log" 2>&1 || build_failed "building libcurl" "$log"
+  echo "${curl_options[*]}" >"$stamp"
 }
 # The i686 build (what ships) is built everywhere; the x86_64 one where it is the tested one.
 build_curl i686

@@ -218,11 +218,13 @@ class Bench:
             self.wine("reg", "delete", UNINSTALL_KEY, "/f", view, check=False)
         for root in ("Program Files (x86)/harrowfields", "Program Files/harrowfields"):
             shutil.rmtree(os.path.join(self.prefix, "drive_c", root), ignore_errors=True)
-        # A first install, as a user's: no package and no cached copy of it from the run
-        # before. A repeated install keeps what the install before left (the installer removes
-        # it while its welcome page is shown).
+        # A first install, as a user's: no cached copy of the package from the run before. A
+        # repeated install keeps what the install before left: the engine's cached copy (the
+        # installer removes it while its welcome page is shown). The package itself goes with
+        # its private folder after the setup; one is found only after an install was cut short.
         user = os.path.join(self.prefix, "drive_c", "users", getpass.getuser(), "AppData")
-        leftovers = [os.path.join(user, "Roaming", "brightmere", "Files", "brightmereInstaller.exe")]
+        leftovers = glob.glob(os.path.join(user, "Roaming", "brightmere", "Files", "bm-*",
+                                           "brightmereInstaller.exe"))
         leftovers += glob.glob(os.path.join(user, "Local", "Microsoft", "Windows", "INetCache",
                                             "Content.IE5", "*", "caller*"))
         leftovers = [path for path in leftovers if os.path.exists(path)]

@@ -135,8 +135,7 @@ void WindowImplBase::Relayout() {
 }
 
 void WindowImplBase::DecodeImagesOf(Control* part) {
-  ImageCache& images = GlobalManager::GetImages();
-  for (const std::string& file : ImageFilesIn(part)) images.Get(file);
+  GlobalManager::GetImages().DecodeAhead(ImageFilesIn(part), {});
 }
 
 void WindowImplBase::InvalidateControl(Control* control) {

@@ -78,7 +78,8 @@ class WindowImplBase : public Window, public IUIMessageFilter, private ControlHo
   // Lays the tree out again now; repaints only controls whose rectangle changed.
   void Relayout();
 
-  // Decodes now the images `part` (a hidden page, say) would decode on its first paint.
+  // Starts decoding, on another core, the images `part` (a hidden page, say) would decode on
+  // its first paint.
   void DecodeImagesOf(Control* part);
 
  protected:

@@ -1,5 +1,6 @@
 #include "tests/robustness/installer_process.h"
 
+#include <algorithm>
 #include <cstring>
 #include <cwctype>
 #include <vector>
@@ -78,4 +79,13 @@ std::vector<std::wstring> EditTexts(HWND window) {
   std::vector<std::wstring> texts;
   EnumChildWindows(window, &CollectEdit, reinterpret_cast<LPARAM>(&texts));
   return texts;
+}
+
+bool WaitForEditShowing(HWND window, const std::wstring& text, DWORD timeoutMs) {
+  return WaitUntil(
+      [&] {
+        const std::vector<std::wstring> edits = EditTexts(window);
+        return std::find(edits.begin(), edits.end(), text) != edits.end();
+      },
+      timeoutMs);
 }

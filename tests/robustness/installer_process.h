@@ -31,3 +31,6 @@ std::wstring WindowText(HWND window);
 std::wstring MessageBoxText(HWND box);
 // Texts of the window's child edit controls, in z-order.
 std::vector<std::wstring> EditTexts(HWND window);
+// Waits until one of the window's edits shows `text`: the edits of pages not shown yet are
+// made after the window's first paint, which may come after the window is visible.
+bool WaitForEditShowing(HWND window, const std::wstring& text, DWORD timeoutMs);

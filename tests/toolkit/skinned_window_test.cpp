@@ -216,9 +216,9 @@ TEST_P(SkinnedWindowTest, ImagesAreDecodedOnce) {
 TEST_P(SkinnedWindowTest, NineSliceComposedAheadLooksAsItsSlices) {
   auto* button = window_->FindControl<Button>(L"btn_startinstall");
   ASSERT_NE(button, nullptr);
-  const ImageSpec& spec = button->GetNormalImage();
+  const ImageSpec& image = button->GetNormalImage();
   const int w = button->GetPos().Width(), h = button->GetPos().Height();
-  Gdiplus::Bitmap* composed = GlobalManager::GetImages().GetComposed(spec, Size{w, h});
+  Gdiplus::Bitmap* composed = GlobalManager::GetImages().GetComposed(image, Size{w, h});
   ASSERT_NE(composed, nullptr) << "not composed ahead";
 
   std::string error;
@@ -235,7 +235,7 @@ TEST_P(SkinnedWindowTest, NineSliceComposedAheadLooksAsItsSlices) {
     SetPaintQuality(g);
     g.Clear(Gdiplus::Color(255, 255, 255, 255));
     if (target == &slices)
-      DrawImage(g, spec, Rect{0, 0, w, h}, context);
+      DrawImage(g, image, Rect{0, 0, w, h}, context);
     else
       g.DrawImage(composed, Gdiplus::Rect(0, 0, w, h), 0, 0, w, h, Gdiplus::UnitPixel, nullptr);
   }

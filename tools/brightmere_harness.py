@@ -243,7 +243,8 @@ class Harness:
         if done.returncode == 2:
             return None
         if done.returncode != 0:
-            raise Failure("ui_probe list failed: %s" % done.stderr.decode(errors="replace"))
+            raise Failure("ui_probe list failed (%d): %s"
+                          % (done.returncode, done.stderr.decode(errors="replace")[-400:]))
         return Page(json.loads(done.stdout.decode("ascii")))
 
     def top_windows(self):

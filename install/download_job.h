@@ -4,16 +4,19 @@
 //
 // The window posts it to the general worker and posts the result back:
 //
-//   void CMainWindow::RunDownload(std::unique_ptr<PackageFolder> folder) {  // kMiscThreadId
+//   void CMainWindow::RunDownload(const std::wstring& downloadUrl,      // kMiscThreadId
+//                                 const std::wstring& packageDir) {
+//     std::unique_ptr<PackageFolder> folder = PackageFolder::Create(packageDir, &error);
 //     DownloadRequest request;
-//     request.downloadUrl = settings.downloadUrl;
+//     request.downloadUrl = downloadUrl;
 //     request.fallbackUrl = FallbackPackageUrl();
 //     request.packagePath = folder->Path() + L"\\" + kPackageFileName;
 //     request.expectedSigner = BuildPackageSigner();
 //     request.stallLimit = std::chrono::seconds(build::kDownloadStallSeconds);
 //     DownloadResult result = RunDownloadJob(request, &ReportDownloadTimeCost);
-//     base::PostToThread(kUiThreadId, MakeWeak([this, result = std::move(result)]() mutable {
-//       OnDownloadDone(std::move(result));   // the UI thread stores the error text and code
+//     base::PostToThread(kUiThreadId, MakeWeak([this, result = std::move(result),
+//                                               folder = std::move(folder)]() mutable {
+//       OnDownloadDone(std::move(result), std::move(folder));  // stores the error text and code
 //     }));
 //   }
 //
@@ -69,9 +72,9 @@ using DownloadReportFunc =
     std::function<void(int64_t cost, int ret, int retryTime, int64_t fileSize)>;
 
 // Succeeds when the package is at packagePath, valid and signed by the expected signer, and
-// locked in the result's `package`; fails after six failed attempts. A package with a bad signature
-// fails its attempt with the signature check's code and text, so the next attempt tries the
-// other URL. The signature is checked once, here.
+// locked in the result's `package`; fails after six failed attempts. A package with a bad
+// signature fails its attempt with the signature check's code and text, so the next attempt
+// tries the other URL. The signature is checked once, here.
 DownloadResult RunDownloadJob(const DownloadRequest& request, const DownloadReportFunc& report);
 
 // "https://" + the fallback host + "/brightmere/brightmereSetup.exe".

@@ -123,15 +123,14 @@ void CreateMainWindow() {
     settingsThread.thread.join();
   else
     BuildSettings();
-  const BuiltSettings& built = builtSettings;
-  if (!built.usable) {
+  if (!builtSettings.usable) {
     // No folder can take the package: nothing the window could do would work.
     SendStartReport();
     ShowNoPackageSpaceMessage();
     EndProcessNow(kNoPackageDirExitCode);
   }
   // Never deleted: closing it ends the process.
-  auto* window = new CMainWindow(built.settings);
+  auto* window = new CMainWindow(builtSettings.settings);
   if (!window->Create(nullptr, L"MainWindow", kMainWindowStyle, 0, true))
     FailWithoutSkin(window->GetLayoutError());
   window->SetWindowText(std::wstring(build::kDisplayName) + L" 安装程序");

@@ -76,13 +76,16 @@ build_failed() { # what log
   exit 1
 }
 
-# libcurl: static, Schannel for TLS, HTTP only; one per architecture, side by side. The
-# reports need a plain POST: what nothing of ours uses (a cookie engine, HSTS and alt-svc
-# caches, DNS over HTTPS, .netrc, MIME forms, AWS signing) is left out, which keeps the
-# installer small. A build made with other options is made again.
+# libcurl: static, HTTP only, without TLS; one per architecture, side by side. The reports
+# are a plain POST to an http endpoint: what nothing of ours uses (TLS and its CA bundle, a
+# cookie engine, HSTS and alt-svc caches, DNS over HTTPS, .netrc, MIME forms, AWS signing) is
+# left out, which keeps the installer small. Without TLS no default CA bundle is compiled in
+# either: the one detected on the build machine ("/etc/ssl/...") would name a folder any user
+# can create at the root of the Windows drive. A build made with other options is made again.
 curl_options=(
   -DBUILD_SHARED_LIBS=OFF -DBUILD_CURL_EXE=OFF -DBUILD_TESTING=OFF -DENABLE_MANUAL=OFF
-  -DHTTP_ONLY=ON -DCURL_USE_SCHANNEL=ON -DCURL_USE_OPENSSL=OFF -DCURL_USE_LIBSSH2=OFF
+  -DHTTP_ONLY=ON -DCURL_ENABLE_SSL=OFF -DCURL_USE_SCHANNEL=OFF -DCURL_USE_OPENSSL=OFF
+  -DCURL_CA_BUNDLE=none -DCURL_CA_PATH=none -DCURL_USE_LIBSSH2=OFF
   -DCURL_ZLIB=OFF -DUSE_LIBIDN2=OFF -DCURL_DISABLE_LDAP=ON -DCURL_DISABLE_LDAPS=ON
   -DCURL_DISABLE_COOKIES=ON -DCURL_DISABLE_HSTS=ON -DCURL_DISABLE_ALTSVC=ON
   -DCURL_DISABLE_DOH=ON -DCURL_DISABLE_NETRC=ON -DCURL_DISABLE_MIME=ON -DCURL_DISABLE_AWS=ON

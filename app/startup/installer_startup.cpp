@@ -135,12 +135,17 @@ void CreateMainWindow() {
     FailWithoutSkin(window->GetLayoutError());
   window->SetWindowText(std::wstring(build::kDisplayName) + L" 安装程序");
   window->CenterWindow();
+  // Shown and activated, the window is on top already wherever the system lets a new program
+  // come forward; the raise through topmost covers where it does not, and waits for the first
+  // paint so that the page appears sooner.
+  window->RunAfterFirstPaint([hwnd = window->GetHWND()] {
+    const UINT keep = SWP_NOMOVE | SWP_NOSIZE;
+    SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, keep);
+    SetWindowPos(hwnd, HWND_NOTOPMOST, 0, 0, 0, 0, keep);
+  });
   window->RunAfterFirstPaint(SendStartReport);
   base::PostDelayedToThread(kUiThreadId, SendStartReport, kStartReportHoldLimit);
   window->ShowWindow(true, true);
-  const UINT keep = SWP_NOMOVE | SWP_NOSIZE;
-  SetWindowPos(window->GetHWND(), HWND_TOPMOST, 0, 0, 0, 0, keep);
-  SetWindowPos(window->GetHWND(), HWND_NOTOPMOST, 0, 0, 0, 0, keep);
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 # function it exports is covered, and put in a per-target folder searched before the system
 # folder: every -l<lib> on the link line, also the ones other libraries (libcurl) bring, then
 # resolves to the delay thunks. Only libraries that are NOT KnownDLLs belong here.
+# A function declared dllimport by its header cannot be delay-loaded this way: the link fails
+# when one is called (check_delay_imports.cmake).
 #
 # The target's own binutils: an i686 delay library on an x86_64 link is only "skipping
 # incompatible" to the linker, which then quietly takes the ordinary import library instead.
@@ -42,4 +44,11 @@ function(brightmere_delay_load target)
   target_link_directories(${target} BEFORE PRIVATE "${dir}")
   target_link_libraries(${target} PRIVATE ${ARGN})
   set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${outputs})
+  # A delay-loaded function must be called through its thunk (check_delay_imports.cmake).
+  set(map "${dir}/${target}.map")
+  target_link_options(${target} PRIVATE "LINKER:-Map=${map}")
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -DMAP=${map} -DOUTPUT=$<TARGET_FILE:${target}>
+            -P "${CMAKE_CURRENT_FUNCTION_LIST_DIR}/check_delay_imports.cmake"
+    VERBATIM)
 endfunction()

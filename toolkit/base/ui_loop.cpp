@@ -27,10 +27,23 @@ ATOM RegisterLoopWindowClass(WNDPROC proc) {
 
 UiLoop::UiLoop() {
   RegisterLoopWindowClass(&UiLoop::WindowProc);
-  window_ = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                            GetModuleHandleW(nullptr), nullptr);
+}
+
+void UiLoop::EnsureWindow() {
   if (window_)
-    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    return;
+  // Made as late as the loop allows: the thread's start-up work before it overlaps the display
+  // driver's start, which the process's first window waits for.
+  HWND window = CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+  if (!window)
+    return;
+  SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  std::lock_guard<std::mutex> lock(mutex_);
+  window_ = window;
+  // What was posted before had nothing to wake.
+  if (quitRequested_ || HasTaskDueLocked(Clock::now()) || NextDueLocked())
+    OnWorkArrivedLocked();
 }
 
 UiLoop::~UiLoop() = default;
@@ -46,6 +59,10 @@ void UiLoop::OnClosed() {
 
 void UiLoop::Run() {
   MSG msg;
+  // Told to quit before it ran (an installer that ends in its start-up): it ends without a
+  // window of its own.
+  if (!PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE))
+    EnsureWindow();
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);

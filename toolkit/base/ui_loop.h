@@ -6,6 +6,11 @@
 // messages to every window of the thread, so posted tasks keep running inside them, which
 // thread messages would not. The loop ends on WM_QUIT, whoever posts it.
 //
+// The window is made when the loop starts running, the process's first window being slow to
+// make while the display driver starts: tasks posted before wait for it, a modal loop opened
+// before then (a start-up message box) runs none of them, and a loop told to quit before it
+// ran makes none.
+//
 // Threading: constructed, run and closed on the UI thread; posting from any thread.
 #pragma once
 
@@ -23,6 +28,7 @@ class UiLoop : public MessageLoop {
   void Run() override;
 
  private:
+  void EnsureWindow();
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   void OnWorkArrivedLocked() override;
@@ -31,7 +37,7 @@ class UiLoop : public MessageLoop {
   void DoWork();
   void ScheduleTimer(Clock::time_point due);
 
-  HWND window_ = nullptr;
+  HWND window_ = nullptr;     // set on the UI thread under mutex_
   bool wakePending_ = false;  // a wake message is on its way; guarded by mutex_
   bool quitPosted_ = false;   // UI thread only
 };

@@ -105,7 +105,14 @@ bool WindowImplBase::OnCreate() {
   edits_ = std::make_unique<RichEditHost>(GetHWND(), &GlobalManager::GetFonts(), scale_);
   Relayout();  // creates the native edits of the controls shown
   accessible_ = std::make_unique<AccessibleWindow>(this);
-  if (document_.window.shadowAttached) shadow_ = std::make_unique<ShadowWindow>(GetHWND());
+  // The shadow after the first paint: its composition check loads a library, and the window
+  // is what the user waits for.
+  if (document_.window.shadowAttached) {
+    RunAfterFirstPaint([this] {
+      shadow_ = std::make_unique<ShadowWindow>(GetHWND());
+      shadow_->Update();
+    });
+  }
   OnWindowInit();
   // What the window's own set-up showed besides what the layout shows.
   DecodeImagesDrawnNow();

@@ -1,6 +1,8 @@
 #include "app/process_utils.h"
 
 #include <windows.h>
+
+#include <cwchar>
 #include <tlhelp32.h>
 
 #include <vector>
@@ -57,7 +59,8 @@ int FindProcessesByName(const std::wstring& exeName, bool terminate) {
 }
 
 int RunHiddenAndWait(const std::wstring& appName, const std::wstring& commandLine,
-                     const std::wstring& workingDir, const StartCheck& check) {
+                     const std::wstring& workingDir, const StartCheck& check,
+                     const std::wstring& environment) {
   STARTUPINFOW startup = {};
   startup.cb = sizeof(startup);
   startup.dwFlags = STARTF_USESHOWWINDOW;
@@ -70,7 +73,9 @@ int RunHiddenAndWait(const std::wstring& appName, const std::wstring& commandLin
 
   if (!CreateProcessW(appName.empty() ? nullptr : appName.c_str(),
                       commandLine.empty() ? nullptr : writable.data(), nullptr, nullptr, FALSE,
-                      check ? CREATE_SUSPENDED : 0, nullptr,
+                      (check ? CREATE_SUSPENDED : 0) |
+                          (environment.empty() ? 0 : CREATE_UNICODE_ENVIRONMENT),
+                      environment.empty() ? nullptr : const_cast<wchar_t*>(environment.data()),
                       workingDir.empty() ? nullptr : workingDir.c_str(), &startup, &info)) {
     return static_cast<int>(GetLastError());
   }
@@ -90,6 +95,26 @@ int RunHiddenAndWait(const std::wstring& appName, const std::wstring& commandLin
   if (!GetExitCodeProcess(process.Get(), &exitCode))
     return kExitCodeUnreadable;
   return static_cast<int>(exitCode);
+}
+
+std::wstring EnvironmentWithTemp(const std::wstring& tempDir) {
+  std::wstring block;
+  wchar_t* strings = GetEnvironmentStringsW();
+  for (const wchar_t* entry = strings; entry && *entry; entry += std::wcslen(entry) + 1) {
+    // "=C:=C:\x" entries start with '=': their name ends at the second one.
+    const wchar_t* equals = std::wcschr(entry + 1, L'=');
+    const size_t nameLength = equals ? static_cast<size_t>(equals - entry) : std::wcslen(entry);
+    if ((nameLength == 4 && _wcsnicmp(entry, L"TEMP", 4) == 0) ||
+        (nameLength == 3 && _wcsnicmp(entry, L"TMP", 3) == 0)) {
+      continue;
+    }
+    block.append(entry).push_back(L'\0');
+  }
+  if (strings) FreeEnvironmentStringsW(strings);
+  for (const wchar_t* name : {L"TEMP=", L"TMP="})
+    block.append(name).append(tempDir).push_back(L'\0');
+  block.push_back(L'\0');
+  return block;
 }
 
 std::wstring ProcessImagePath(void* process) {

@@ -37,9 +37,14 @@ int FindProcessesByName(const std::wstring& exeName, bool terminate);
 // and returns its exit code, kExitCodeUnreadable, or the system error code when it cannot be
 // started (2 for a program that does not exist). With a `check`, the process is created
 // suspended and resumed only when the check accepts it; otherwise it is ended and the result
-// is kStartRefused.
+// is kStartRefused. `environment` is the child's whole environment as a block of
+// "NAME=value" strings, each ended by a '\0' (the block by another); empty: this process's.
 int RunHiddenAndWait(const std::wstring& appName, const std::wstring& commandLine,
-                     const std::wstring& workingDir = L"", const StartCheck& check = nullptr);
+                     const std::wstring& workingDir = L"", const StartCheck& check = nullptr,
+                     const std::wstring& environment = L"");
+
+// This process's environment as such a block, with TEMP and TMP set to `tempDir`.
+std::wstring EnvironmentWithTemp(const std::wstring& tempDir);
 
 // The full path of a process's executable image (a HANDLE with query rights), in the
 // drive-letter form; "" when the system cannot tell.

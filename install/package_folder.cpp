@@ -8,23 +8,38 @@
 
 #include "app/final_path.h"
 #include "app/package_dir.h"
+#include "app/relative_file.h"
+#include "install/folder_removal.h"
 
-const wchar_t kPackageFolderSddl[] = L"D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
+// Owned by Administrators: the owner may always rewrite the rights, so it must not be the
+// user whose programs the folder keeps out.
+const wchar_t kPackageFolderSddl[] = L"O:BAD:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
+const wchar_t kPackageTempName[] = L"temp";
 
 namespace {
 
-// Deletes the files in the folder while it is held: nobody can then rename it away and put
-// a link in its place, and nobody but an administrator can have put anything in it.
-void DeleteFilesIn(const std::wstring& folder) {
-  WIN32_FIND_DATAW entry;
-  HANDLE find = FindFirstFileW((folder + L"\\*").c_str(), &entry);
-  if (find == INVALID_HANDLE_VALUE)
-    return;
-  do {
-    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-      DeleteFileW((folder + L"\\" + entry.cFileName).c_str());
-  } while (FindNextFileW(find, &entry));
-  FindClose(find);
+// No delete sharing: nobody can remove or rename the folder while it is held. It takes no
+// delete access itself, so the setup can still be started in it (its current folder is
+// opened without delete sharing).
+constexpr DWORD kHeldAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES;
+constexpr DWORD kHeldShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
+
+bool IsPlainFolder(HANDLE handle) {
+  BY_HANDLE_FILE_INFORMATION info = {};
+  return GetFileInformationByHandle(handle, &info) &&
+         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// The parent, held while the folder is made in it: the new folder is then made in the very
+// folder that was looked at, whatever happens to the path meanwhile.
+HANDLE OpenParent(const std::wstring& parent) {
+  HANDLE handle = CreateFileW(parent.c_str(), FILE_TRAVERSE | FILE_ADD_SUBDIRECTORY |
+                              FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  return handle == INVALID_HANDLE_VALUE ? nullptr : handle;
 }
 
 }  // namespace
@@ -47,54 +62,63 @@ std::unique_ptr<PackageFolder> PackageFolder::Create(const std::wstring& parent,
     *error = kReparsePointEncountered;
     return nullptr;
   }
+  HANDLE parentHandle = OpenParent(parent);
+  if (!parentHandle) {
+    *error = GetLastError();
+    return nullptr;
+  }
+  if (!IsPlainFolder(parentHandle)) {
+    CloseHandle(parentHandle);
+    *error = kReparsePointEncountered;
+    return nullptr;
+  }
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kPackageFolderSddl, SDDL_REVISION_1,
                                                             &descriptor, nullptr)) {
     *error = GetLastError();
+    CloseHandle(parentHandle);
     return nullptr;
   }
-  SECURITY_ATTRIBUTES attributes = {sizeof(attributes), descriptor, FALSE};
-  std::wstring base = parent;
-  if (!base.empty() && base.back() == L'\\')
-    base.pop_back();
-  const std::wstring path = base + L"\\" + NewPackageFolderName();
-  const BOOL created = CreateDirectoryW(path.c_str(), &attributes);
-  const DWORD createError = GetLastError();
+  // Created and opened in one step, with its rights from the first instant: there is no
+  // moment in which another program could swap in a folder of its own.
+  const std::wstring name = NewPackageFolderName();
+  HANDLE handle = OpenInFolder(parentHandle, name, RelativeOpen::kCreateFolder, kHeldAccess,
+                               kHeldShare, descriptor, error);
+  HANDLE temp = handle ? OpenInFolder(handle, kPackageTempName, RelativeOpen::kCreateFolder,
+                                      FILE_READ_ATTRIBUTES, kHeldShare, descriptor, error)
+                       : nullptr;
   LocalFree(descriptor);
-  if (!created) {
-    *error = createError;
-    return nullptr;
-  }
-
-  // No delete sharing: nobody can remove or rename the folder while it is held. It takes no
-  // delete access itself, so the setup can still be started in it and its files listed.
-  HANDLE handle =
-      CreateFileW(path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                  FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) {
-    *error = GetLastError();
-    RemoveDirectoryW(path.c_str());
-    return nullptr;
-  }
-  // A link swapped in on the way between the check and the creation shows here: the folder
-  // held is then not the one the path names.
-  BY_HANDLE_FILE_INFORMATION info = {};
-  if (!GetFileInformationByHandle(handle, &info) ||
-      (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
-      !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
-      !IsSamePath(FinalPathOf(handle), path)) {
-    *error = kReparsePointEncountered;
-    CloseHandle(handle);
-    RemoveDirectoryW(path.c_str());  // removes a link itself, never what it leads to
+  // The folder is used by its final path from now on, so a short name, a SUBST drive or a
+  // link on the way to the parent changes nothing later. Both sides are final paths: the
+  // folder must be in the very parent that was held.
+  const std::wstring path = handle ? FinalPathOf(handle) : L"";
+  const std::wstring expected = FinalPathOf(parentHandle) + L"\\" + name;
+  CloseHandle(parentHandle);
+  if (temp) CloseHandle(temp);
+  if (!handle || !temp || path.empty() || !IsSamePath(path, expected) ||
+      HasReparsePointOnTheWay(parent)) {
+    if (*error == 0) *error = kReparsePointEncountered;
+    if (handle) {
+      CloseHandle(handle);
+      if (!path.empty()) {
+        RemoveDirectoryW((path + L"\\" + kPackageTempName).c_str());
+        RemoveDirectoryW(path.c_str());  // removes a link itself, never what it leads to
+      }
+    }
     return nullptr;
   }
   return std::unique_ptr<PackageFolder>(new PackageFolder(path, handle));
 }
 
+std::wstring PackageFolder::TempPath() const {
+  return path_ + L"\\" + kPackageTempName;
+}
+
 PackageFolder::~PackageFolder() {
-  DeleteFilesIn(path_);
+  // Everything inside goes by handle, so no link put in meanwhile can lead the removal out.
+  DeleteFolderContents(handle_);
   CloseHandle(static_cast<HANDLE>(handle_));
-  // Empty now. Should it have been swapped for a link meanwhile, this removes the link only.
+  // Empty now and held by nobody; a path that has come to name something else is no folder
+  // of ours to be removed.
   RemoveDirectoryW(path_.c_str());
 }

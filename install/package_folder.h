@@ -4,11 +4,13 @@
 // drop a library beside the setup, or swap the folder for a junction while the download runs
 // and turn the installer's delete and write into a delete or write of another file.
 //
-// So the package goes into a new folder with a name nobody can guess, whose access rights
-// are its own (protected: nothing inherited from the parent) and grant only Administrators
-// and SYSTEM. It is held open without delete sharing for as long as the object lives, so it
-// can be neither removed nor renamed away; and it is created only where no junction or
-// symbolic link is on the way, which is checked again on the open folder.
+// So the package goes into a new folder with a name nobody can guess, owned by
+// Administrators, whose access rights are its own (protected: nothing inherited from the
+// parent) and grant only Administrators and SYSTEM. It is created and opened in one step
+// inside the parent held open, and held without delete sharing for as long as the object
+// lives, so it can be neither swapped, removed nor renamed away; and it is created only where
+// no junction or symbolic link is on the way. It holds a "temp" folder with the same rights:
+// the setup's temporary folder, where it unpacks the plug-ins it then loads.
 //
 //   unsigned long error = 0;
 //   std::unique_ptr<PackageFolder> folder = PackageFolder::Create(packageDir, &error);
@@ -39,8 +41,12 @@ class PackageFolder {
   PackageFolder(const PackageFolder&) = delete;
   PackageFolder& operator=(const PackageFolder&) = delete;
 
-  // The folder's full path, without a trailing "\".
+  // The folder's full path as the file system sees it (its final path: long names, the
+  // real drive), without a trailing "\".
   const std::wstring& Path() const { return path_; }
+
+  // The setup's temporary folder inside it.
+  std::wstring TempPath() const;
 
  private:
   PackageFolder(std::wstring path, void* handle) : path_(std::move(path)), handle_(handle) {}
@@ -52,6 +58,6 @@ class PackageFolder {
 // "bm-" and 32 hex digits from a fresh random GUID: a name no other program can know first.
 std::wstring NewPackageFolderName();
 
-// The folder's access rights as SDDL: protected, full control for Administrators and SYSTEM
-// only, inherited by everything created inside.
+// The folder's owner and access rights as SDDL: owned by Administrators, protected, full
+// control for Administrators and SYSTEM only, inherited by everything created inside.
 extern const wchar_t kPackageFolderSddl[];

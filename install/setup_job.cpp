@@ -41,14 +41,16 @@ StartCheck ImageIsLockedFile(const PackageLock& lock) {
 }
 
 int RunSetupJob(const PackageLock& lock, const std::wstring& installDir,
-                const std::wstring& workingDir, const InstallReportFunc& report) {
+                const std::wstring& workingDir, const std::wstring& tempDir,
+                const InstallReportFunc& report) {
   const int64_t start = NowMilliseconds();
   const std::wstring command = BuildSetupCommandLine(lock.Path(), installDir);
   const StartCheck check = ImageIsLockedFile(lock);
+  const std::wstring environment = tempDir.empty() ? L"" : EnvironmentWithTemp(tempDir);
   int installExitCode = 0;
   int failedRuns = 0;
   while (true) {
-    installExitCode = RunHiddenAndWait(L"", command, workingDir, check);
+    installExitCode = RunHiddenAndWait(L"", command, workingDir, check, environment);
     if (installExitCode == 0 && !ProgramIsInPlace(installDir))
       installExitCode = ERROR_FILE_NOT_FOUND;
     if (installExitCode == 0)

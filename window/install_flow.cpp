@@ -74,7 +74,8 @@ void CMainWindow::StartSetup() {
 void CMainWindow::RunSetup(DownloadedPackage package, const std::wstring& installDir) {
   const int exitCode =
       package.lock && package.folder
-          ? RunSetupJob(*package.lock, installDir, package.folder->Path(), &ReportInstallTimeCost)
+          ? RunSetupJob(*package.lock, installDir, package.folder->Path(),
+                        package.folder->TempPath(), &ReportInstallTimeCost)
           : static_cast<int>(ERROR_FILE_NOT_FOUND);
   // The lock, then the folder with its package, let go here after the last run: a retry
   // downloads afresh.

@@ -148,7 +148,7 @@ TEST_F(InstallRecordsTest, TheDemoSetupLeavesAnEntryThatIsFound) {
   std::wstring package = dir_ + L"\\brightmereInstaller.exe";
   ASSERT_TRUE(install_test::CopyFileTo(install_test::DemoPackagePath(), package));
   PackageLock lock(package);
-  ASSERT_EQ(RunSetupJob(lock, dir_ + L"\\installed here", dir_, [](int64_t, int, int) {}), 0);
+  ASSERT_EQ(RunSetupJob(lock, dir_ + L"\\installed here", dir_, L"", [](int64_t, int, int) {}), 0);
 
   // A 32-bit setup on a 64-bit system writes into the 32-bit view, whatever the installer's
   // own bitness.

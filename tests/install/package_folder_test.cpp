@@ -93,11 +93,16 @@ bool FileSystemKeepsDacls(const std::wstring& scratch) {
   return kept;
 }
 
-// What the installer asks the system for, checked wherever the tests run.
-TEST(PackageFolderRightsTest, DescriptorGrantsOnlyAdministratorsAndSystem) {
+// What the installer asks the system for, checked wherever the tests run: Administrators
+// own it (an owner may rewrite the rights), and only they and SYSTEM get in.
+TEST(PackageFolderRightsTest, DescriptorIsOwnedByAdministratorsAndGrantsOnlyThemAndSystem) {
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(
       kPackageFolderSddl, SDDL_REVISION_1, &descriptor, nullptr));
+  PSID owner = nullptr;
+  BOOL defaulted = FALSE;
+  ASSERT_TRUE(GetSecurityDescriptorOwner(descriptor, &owner, &defaulted));
+  EXPECT_TRUE(owner && IsWellKnown(owner, WinBuiltinAdministratorsSid));
   ExpectOnlyAdministratorsAndSystem(descriptor);
   LocalFree(descriptor);
 }
@@ -140,6 +145,21 @@ TEST_F(PackageFolderTest, EndingRemovesTheFolderWithThePackage) {
   ASSERT_TRUE(install_test::CopyFileTo(install_test::DemoAppPath(), path + L"\\package.exe"));
   folder.reset();
   EXPECT_FALSE(install_test::FileExists(path));
+}
+
+// A parent written with 8.3 short names (as %TEMP% under a long user name often is) is the
+// same folder: accepted, and the folder's path is the long one the file system reports.
+TEST_F(PackageFolderTest, ShortNameParentIsAccepted) {
+  const std::wstring parent = parent_ + L"\\a rather long folder name";
+  ASSERT_TRUE(CreateDirectoryW(parent.c_str(), nullptr));
+  wchar_t shortName[MAX_PATH] = {};
+  ASSERT_NE(GetShortPathNameW(parent.c_str(), shortName, MAX_PATH), 0u);
+  ASSERT_EQ(std::wstring(shortName).find(L"a rather"), std::wstring::npos) << "no short name";
+  unsigned long error = 0;
+  std::unique_ptr<PackageFolder> folder = PackageFolder::Create(shortName, &error);
+  ASSERT_TRUE(folder) << "error " << error;
+  EXPECT_NE(folder->Path().find(L"\\a rather long folder name\\bm-"), std::wstring::npos);
+  EXPECT_TRUE(install_test::FileExists(folder->TempPath()));
 }
 
 // C:\\brightmere-links\\link is a symbolic link to a folder beside it, made for the tests

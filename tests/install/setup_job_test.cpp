@@ -13,6 +13,17 @@ namespace {
 
 using install_test::ScopedEnv;
 
+// A file of UTF-16 text, as the demo setup writes it; "" when there is none.
+std::wstring ReadUtf16File(const std::wstring& path) {
+  FILE* file = _wfopen(path.c_str(), L"rb");
+  if (!file) return L"";
+  std::wstring text;
+  wchar_t c;
+  while (fread(&c, sizeof(c), 1, file) == 1) text.push_back(c);
+  fclose(file);
+  return text;
+}
+
 struct InstallReport {
   int calls = 0;
   int64_t cost = -1;
@@ -34,7 +45,7 @@ class SetupJobTest : public ::testing::Test {
 
   int Run() {
     PackageLock lock(packagePath_);
-    return RunSetupJob(lock, installDir_, dir_, [this](int64_t cost, int ret, int retryTime) {
+    return RunSetupJob(lock, installDir_, dir_, L"", [this](int64_t cost, int ret, int retryTime) {
       ++report_.calls;
       report_.cost = cost;
       report_.ret = ret;
@@ -90,7 +101,8 @@ TEST_F(SetupJobTest, OnlyTheLockedFileIsLetRun) {
 }
 
 // As the installer runs it: from its private folder, locked, with that folder as the
-// working folder (where the setup's relative run counter lands); ending the folder removes it.
+// working folder (where the setup's relative run counter lands) and its temporary folder
+// inside it; ending the folder removes it with what the setup left there.
 TEST_F(SetupJobTest, SetupRunsLockedFromItsPrivateFolder) {
   unsigned long error = 0;
   std::unique_ptr<PackageFolder> folder = PackageFolder::Create(dir_, &error);
@@ -99,12 +111,17 @@ TEST_F(SetupJobTest, SetupRunsLockedFromItsPrivateFolder) {
   ASSERT_TRUE(install_test::CopyFileTo(install_test::DemoPackagePath(), package));
   ScopedEnv failRuns(L"BRIGHTMERE_DEMO_FAIL_RUNS", L"0");  // counts runs, fails none
   ScopedEnv counter(L"BRIGHTMERE_DEMO_RUN_COUNTER", L"runs.txt");
+  ScopedEnv tempSeen(L"BRIGHTMERE_DEMO_TEMP_SEEN", L"temp-seen.txt");
+  ScopedEnv userTemp(L"TMP", dir_);
   {
     PackageLock lock(package);
     ASSERT_TRUE(lock.IsHeld());
-    EXPECT_EQ(RunSetupJob(lock, installDir_, folder->Path(), [](int64_t, int, int) {}), 0);
+    EXPECT_EQ(RunSetupJob(lock, installDir_, folder->Path(), folder->TempPath(),
+                          [](int64_t, int, int) {}),
+              0);
   }
   EXPECT_TRUE(install_test::FileExists(folder->Path() + L"\\runs.txt"));
+  EXPECT_EQ(ReadUtf16File(folder->Path() + L"\\temp-seen.txt"), folder->TempPath());
   const std::wstring path = folder->Path();
   folder.reset();
   EXPECT_FALSE(install_test::FileExists(path));

@@ -63,7 +63,7 @@ class UncreatableInstallFolder : public testing::Test {
 
   int Run(const std::wstring& installDir) {
     PackageLock lock(WindowsPathFromUnix(ROBUST_DEMO_PACKAGE));
-    return RunSetupJob(lock, installDir, L"", [this](int64_t, int ret, int retryTime) {
+    return RunSetupJob(lock, installDir, L"", L"", [this](int64_t, int ret, int retryTime) {
       reportedRet_ = ret;
       reportedRetries_ = retryTime;
     });

@@ -5,6 +5,7 @@
 ;   BRIGHTMERE_DEMO_FAIL_RUNS=N      the first N runs fail (every run when no counter is set)
 ;   BRIGHTMERE_DEMO_RUN_COUNTER=file counts the runs, so that FAIL_RUNS can end
 ;   BRIGHTMERE_DEMO_FAIL_CODE=C      exit code of a failing run (default 1)
+;   BRIGHTMERE_DEMO_TEMP_SEEN=file   writes the temporary folder it was given (UTF-16) there
 ; The build passes DEFINES_FILE, which defines DISPLAY_NAME, VERSION, APP_EXE, PAYLOAD, OUTFILE.
 !include "${DEFINES_FILE}"
 Unicode true
@@ -13,6 +14,13 @@ RequestExecutionLevel admin
 Name "${DISPLAY_NAME}"
 OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES\harrowfields\brightmere"
+; The installer refuses a package whose file version is below the lowest it accepts.
+VIProductVersion "${VERSION}"
+VIFileVersion "${VERSION}"
+VIAddVersionKey "ProductName" "${DISPLAY_NAME}"
+VIAddVersionKey "FileDescription" "${DISPLAY_NAME} setup"
+VIAddVersionKey "FileVersion" "${VERSION}"
+VIAddVersionKey "ProductVersion" "${VERSION}"
 SilentInstall normal
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\brightmere"
@@ -21,6 +29,13 @@ Page directory
 Page instfiles
 
 Function .onInit
+  ReadEnvStr $0 BRIGHTMERE_DEMO_TEMP_SEEN
+  StrCmp $0 "" temp_written
+  FileOpen $4 $0 w
+  FileWriteUTF16LE $4 $TEMP
+  FileClose $4
+  temp_written:
+
   ReadEnvStr $0 BRIGHTMERE_DEMO_HANG
   StrCmp $0 "1" 0 check_failures
   hang:

@@ -1,11 +1,13 @@
 #include "window/main_window.h"
 
 #include "app/installer_settings.h"
+#include "app/package_dir.h"
 #include "app/process_utils.h"
 #include "app/thread_ids.h"
 #include "build_settings.h"
 #include "install/download_engine.h"
 #include "install/download_job.h"
+#include "install/left_package_folders.h"
 #include "install/previous_download.h"
 #include "report/report.h"
 #include "toolkit/base/thread_directory.h"
@@ -98,14 +100,16 @@ void CMainWindow::OnFirstPaint() {
   // What the install click would otherwise start with, done while the user reads the page:
   // decoding the install page's images (for its first paint), loading the download engine's
   // libraries and removing the engine's cached copies of the package an earlier install left,
-  // whose freeing would otherwise stall every window at the start of the download. One after
-  // the other, so they do not compete; the worker runs them before any download posted later,
-  // which still deletes before it fetches.
+  // whose freeing would otherwise stall every window at the start of the download, and the
+  // private package folders earlier runs left behind. One after the other, so they do not
+  // compete; the worker runs them before any download posted later, which still deletes
+  // before it fetches.
   base::PostToThread(kUiThreadId, MakeWeak([this] {
                        DecodeImagesOf(installpage);
                        base::PostToThread(kMiscThreadId, [url = settings.downloadUrl] {
                          PreloadDownloadEngine();
                          RemovePreviousDownload({url, FallbackPackageUrl()});
+                         RemoveLeftPackageFolders(DefaultPackageDirCandidates());
                        });
                      }));
 }

@@ -1,0 +1,68 @@
+#include "install/left_package_folders.h"
+
+#include <windows.h>
+
+#include "app/package_dir.h"
+#include "app/relative_file.h"
+#include "install/folder_removal.h"
+
+namespace {
+
+HANDLE OpenCandidate(const std::wstring& dir) {
+  HANDLE handle = CreateFileW(dir.c_str(), FILE_LIST_DIRECTORY | FILE_TRAVERSE |
+                              FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  BY_HANDLE_FILE_INFORMATION info = {};
+  if (!GetFileInformationByHandle(handle, &info) ||
+      !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  return handle;
+}
+
+// Opens the folder for deletion, which fails while a running installer holds it. Only a
+// plain folder is emptied and removed.
+bool RemoveFolderIn(HANDLE dir, const std::wstring& name) {
+  unsigned long error = 0;
+  HANDLE folder = OpenInFolder(dir, name, RelativeOpen::kOpenAny,
+                               DELETE | FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, &error);
+  if (!folder) return false;
+  BY_HANDLE_FILE_INFORMATION info = {};
+  const bool removed = GetFileInformationByHandle(folder, &info) &&
+                       (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                       !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+                       DeleteFolderContents(folder) && DeleteHeld(folder);
+  CloseHandle(folder);
+  return removed;
+}
+
+}  // namespace
+
+bool IsPackageFolderName(const std::wstring& name) {
+  return name.size() == 35 && name.compare(0, 3, L"bm-") == 0 &&
+         name.find_first_not_of(L"0123456789ABCDEF", 3) == std::wstring::npos;
+}
+
+int RemoveLeftPackageFolders(const std::vector<std::wstring>& dirs) {
+  int removed = 0;
+  for (const std::wstring& dir : dirs) {
+    if (dir.empty() || HasReparsePointOnTheWay(dir)) continue;
+    HANDLE handle = OpenCandidate(dir);
+    if (!handle) continue;
+    for (const FolderEntry& entry : ListFolder(handle)) {
+      if ((entry.attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+          !(entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsPackageFolderName(entry.name) &&
+          RemoveFolderIn(handle, entry.name)) {
+        ++removed;
+      }
+    }
+    CloseHandle(handle);
+  }
+  return removed;
+}

@@ -14,6 +14,8 @@ set(BRIGHTMERE_PACKAGE_SIGNER_KEYS "" CACHE STRING
     "SHA-256 of the public keys (the certificate's SubjectPublicKeyInfo, 64 hex digits each, ;-separated) the package's signer may have (empty: any key)")
 set(BRIGHTMERE_PACKAGE_SIGNER_ISSUER "" CACHE STRING
     "Common name of the certificate that issues the package signer's (empty: any issuer)")
+set(BRIGHTMERE_MIN_PACKAGE_VERSION "" CACHE STRING
+    "Lowest file version (major.minor.build.revision) of the setup package accepted (empty: any)")
 set(BRIGHTMERE_STALL_SECONDS 60 CACHE STRING
     "Seconds without any received byte after which a download attempt is given up")
 if(NOT BRIGHTMERE_STALL_SECONDS MATCHES "^[1-9][0-9]*$")
@@ -28,12 +30,19 @@ foreach(_key IN LISTS BRIGHTMERE_PACKAGE_SIGNER_KEYS)
     message(FATAL_ERROR "BRIGHTMERE_PACKAGE_SIGNER_KEYS: '${_key}' is not 64 hex digits long")
   endif()
 endforeach()
-# The build that ships runs what it downloads as administrator: it must name whom it trusts.
+if(NOT BRIGHTMERE_MIN_PACKAGE_VERSION STREQUAL "" AND
+   NOT BRIGHTMERE_MIN_PACKAGE_VERSION MATCHES "^[0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+$")
+  message(FATAL_ERROR "BRIGHTMERE_MIN_PACKAGE_VERSION must have four numeric parts, got '${BRIGHTMERE_MIN_PACKAGE_VERSION}'")
+endif()
+# The build that ships runs what it downloads as administrator: it must name whom it trusts,
+# and the lowest package version: the signer's older, since-fixed packages are signed too.
 if(CMAKE_BUILD_TYPE MATCHES "^(Release|MinSizeRel|RelWithDebInfo)$" AND (BRIGHTMERE_PACKAGE_SIGNER STREQUAL "" OR
-   BRIGHTMERE_PACKAGE_SIGNER_KEYS STREQUAL "" OR BRIGHTMERE_PACKAGE_SIGNER_ISSUER STREQUAL ""))
+   BRIGHTMERE_PACKAGE_SIGNER_KEYS STREQUAL "" OR BRIGHTMERE_PACKAGE_SIGNER_ISSUER STREQUAL "" OR
+   BRIGHTMERE_MIN_PACKAGE_VERSION STREQUAL ""))
   message(FATAL_ERROR "A Release build needs BRIGHTMERE_PACKAGE_SIGNER, "
-          "BRIGHTMERE_PACKAGE_SIGNER_KEYS and BRIGHTMERE_PACKAGE_SIGNER_ISSUER: the signer's "
-          "name, the SHA-256 of its public key(s) and its issuer's name")
+          "BRIGHTMERE_PACKAGE_SIGNER_KEYS, BRIGHTMERE_PACKAGE_SIGNER_ISSUER and "
+          "BRIGHTMERE_MIN_PACKAGE_VERSION: the signer's name, the SHA-256 of its public key(s), "
+          "its issuer's name and the lowest package version accepted")
 endif()
 if(BRIGHTMERE_PACKAGE_SIGNER STREQUAL "")
   message(WARNING "BRIGHTMERE_PACKAGE_SIGNER is empty: this installer runs any downloaded package unchecked")

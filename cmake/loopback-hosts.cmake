@@ -16,6 +16,9 @@ set(BRIGHTMERE_PACKAGE_SIGNER "Brightmere Test Signer" CACHE STRING "Signer (cer
 # same name with another key is refused.
 set(BRIGHTMERE_PACKAGE_SIGNER_KEYS "77432dd238489c6d667650d59e587189abab4c7f84bb79b4c6dcfda054fe3240" CACHE STRING "SHA-256 of the public keys the package's signer may have" FORCE)
 set(BRIGHTMERE_PACKAGE_SIGNER_ISSUER "Brightmere Test Code Signing Root" CACHE STRING "Common name of the certificate that issues the package signer's" FORCE)
+# The demo package carries the build's file version; its older variant (tools/signing), a
+# lower one, is refused.
+set(BRIGHTMERE_MIN_PACKAGE_VERSION "2.0.0.0" CACHE STRING "Lowest file version of the setup package accepted" FORCE)
 # A stalled transfer is given up after 10 s instead of a minute, so the end-to-end fault
 # tests can stall every one of the six attempts within a minute.
 set(BRIGHTMERE_STALL_SECONDS 10 CACHE STRING "Seconds without any received byte after which a download attempt is given up" FORCE)

@@ -10,6 +10,7 @@
 #include "install/download_progress.h"
 #include "install/package_check.h"
 #include "install/package_trust.h"
+#include "install/package_version.h"
 #include "install/stall_watchdog.h"
 #include "toolkit/base/scoped_com.h"
 
@@ -77,6 +78,8 @@ DownloadResult RunDownloadJob(const DownloadRequest& request, const DownloadRepo
       TrustResult trust = VerifyPackageSigner(*lock, request.expectedSigner);
       if (!lock->IsHeld())
         trust = TrustResult{false, HRESULT_FROM_WIN32(lock->Error()), L"package: cannot hold it"};
+      if (trust.trusted)
+        trust = CheckPackageVersion(lock->Path(), request.minPackageVersion);
       if (trust.trusted) {
         result.package = std::move(lock);
         break;

@@ -12,6 +12,7 @@
 //     request.fallbackUrl = FallbackPackageUrl();
 //     request.packagePath = folder->Path() + L"\\" + kPackageFileName;
 //     request.expectedSigner = BuildPackageSigner();
+//     request.minPackageVersion = build::kMinPackageVersion;
 //     request.stallLimit = std::chrono::seconds(build::kDownloadStallSeconds);
 //     DownloadResult result = RunDownloadJob(request, &ReportDownloadTimeCost);
 //     base::PostToThread(kUiThreadId, MakeWeak([this, result = std::move(result),
@@ -50,6 +51,8 @@ struct DownloadRequest {
   std::chrono::milliseconds stallLimit = kDownloadStallLimit;
   // The signer the package must carry (package_trust.h); empty: not checked.
   ExpectedSigner expectedSigner;
+  // The lowest package file version accepted (package_version.h); empty: not checked.
+  std::wstring minPackageVersion;
 };
 
 struct DownloadResult {
@@ -71,10 +74,11 @@ struct DownloadResult {
 using DownloadReportFunc =
     std::function<void(int64_t cost, int ret, int retryTime, int64_t fileSize)>;
 
-// Succeeds when the package is at packagePath, valid and signed by the expected signer, and
-// locked in the result's `package`; fails after six failed attempts. A package with a bad
-// signature fails its attempt with the signature check's code and text, so the next attempt
-// tries the other URL. The signature is checked once, here.
+// Succeeds when the package is at packagePath, valid, signed by the expected signer and not
+// older than the lowest version accepted, and locked in the result's `package`; fails after
+// six failed attempts. A package with a bad signature or an old version fails its attempt
+// with that check's code and text, so the next attempt tries the other URL. Both are checked
+// once, here.
 DownloadResult RunDownloadJob(const DownloadRequest& request, const DownloadReportFunc& report);
 
 // "https://" + the fallback host + "/brightmere/brightmereSetup.exe".

@@ -21,7 +21,8 @@ package cut or zero-padded to that length), nolength (the package without a Cont
 notmz (the package with its first two bytes changed), slow (arg: bytes per second), stall
 (arg: bytes sent before the server goes silent), reset (arg: bytes sent before the connection
 is reset), close (connection closed without an answer), redirect (arg: the Location), endless
-(the package without a Content-Length, then zero bytes without end, until the client goes).
+(the package without a Content-Length, then zero bytes without end, until the client goes),
+file (arg: the path of another package to serve, e.g. an older one).
 
 The chosen ports are written to --port-file as "http=P", "https=P", "untrusted=P" and
 "control=P" lines once the server listens. A demo run fixes the ports (--http-port,
@@ -154,6 +155,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
         size = int(arg)
         body = self.state.package[:size]
         self.send_body(200, body + b"\0" * (size - len(body)))
+
+    def mode_file(self, arg):
+        with open(arg, "rb") as f:
+            self.send_body(200, f.read())
 
     def mode_notmz(self, arg):
         self.send_body(200, b"<!" + self.state.package[2:])

@@ -30,6 +30,7 @@ void CMainWindow::RunDownload(const std::wstring& downloadUrl, const std::wstrin
     request.fallbackUrl = FallbackPackageUrl();
     request.packagePath = folder->Path() + L"\\" + kPackageFileName;
     request.expectedSigner = BuildPackageSigner();
+    request.minPackageVersion = build::kMinPackageVersion;
     request.stallLimit = std::chrono::seconds(build::kDownloadStallSeconds);
     result = RunDownloadJob(request, &ReportDownloadTimeCost);
   } else {

@@ -125,9 +125,31 @@ def start_app_and_exit(env, run):
     return app
 
 
+TEMP_SEEN = r"C:\brightmere-e2e\temp-seen.txt"
+PRIVATE_TEMP = re.compile(r"^C:\\users\\[^\\]+\\AppData\\Roaming\\brightmere\\Files\\"
+                          r"bm-[0-9A-F]{32}\\temp$", re.IGNORECASE)
+
+
+def leave_package_folder(env):
+    """A package folder as a killed run leaves it (the package, the setup's temporary files)."""
+    users = [u for u in glob.glob(os.path.join(env.prefix, "drive_c", "users", "*"))
+             if os.path.basename(u) != "Public"]
+    folder = os.path.join(users[0], "AppData", "Roaming", "brightmere", "Files",
+                          "bm-0123456789ABCDEF0123456789ABCDEF")
+    os.makedirs(os.path.join(folder, "temp", "nsq1.tmp"), exist_ok=True)
+    for name in ("brightmereInstaller.exe", os.path.join("temp", "nsq1.tmp", "System.dll")):
+        with open(os.path.join(folder, name), "wb") as f:
+            f.write(b"MZ")
+    return folder
+
+
 def successful_install(env, scale=100, dpi=96):
-    run = env.launch()
+    left = leave_package_folder(env)
+    os.makedirs(os.path.dirname(env.unix_path(TEMP_SEEN)), exist_ok=True)
+    run = env.launch({"BRIGHTMERE_DEMO_TEMP_SEEN": TEMP_SEEN})
     page = welcome(env, run)
+    # Removed by the worker after the first paint, before any click.
+    wait_until("the left package folder removed", lambda: not os.path.exists(left), 15)
     expect(page.data["w"] == 600 * scale // 100 and page.data["h"] == 400 * scale // 100,
            "window is %dx%d at %d %%" % (page.data["w"], page.data["h"], scale))
     folder = page.all_named("edit_installdir", "edit")[0].get("value")
@@ -137,6 +159,10 @@ def successful_install(env, scale=100, dpi=96):
                                        "Scale": str(scale)}),
                          CLICK_INSTALL, DOWNLOAD_OK, INSTALL_OK, RESULT_OK])
     expect_installed(env, DEFAULT_DIR)
+    # The setup unpacked its plug-ins into a folder inside the private folder, not the user's.
+    with open(env.unix_path(TEMP_SEEN), "rb") as f:
+        seen = f.read().decode("utf-16-le")
+    expect(PRIVATE_TEMP.match(seen), "the setup's temporary folder was %r" % seen)
     start_app_and_exit(env, run)
     expect(len(env.reports()) == 5, "reports after the start: %s" % brief(env.reports()))
 

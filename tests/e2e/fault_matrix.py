@@ -11,6 +11,7 @@ Places of a package-server fault:
 Collector faults hit the reports only: the install must go on as if nothing happened, and
 leaving must not wait for reports that cannot be delivered.
 """
+import glob
 import os
 import re
 import time
@@ -40,12 +41,23 @@ OTHER_SCHEME_URL = {"package": "https://127.0.0.1:18481/plain/brightmereSetup.ex
 
 
 class Fault:
-    def __init__(self, name, how, apply, harmless=False):
+    """refusal: what the failure report's errorMsg says when the installer refuses what it
+    got (the default: the download engine's text)."""
+
+    def __init__(self, name, how, apply, harmless=False, refusal=None):
         self.name, self.how, self.apply, self.harmless = name, how, apply, harmless
+        self.refusal = refusal
 
 
 def mode(name, arg=""):
     return lambda env, target: env.package_mode(target, name, arg)
+
+
+def older_package(env, target):
+    # Built and signed beside the served package (tools/signing): version 1.0.0.1, below the
+    # test build's lowest accepted 2.0.0.0.
+    env.package_mode(target, "file",
+                     os.path.join(os.path.dirname(env.o.package), "brightmereSetup-older.exe"))
 
 
 def trickle(env, target):
@@ -76,6 +88,9 @@ PACKAGE_FAULTS = [
     Fault("http<->https redirect", "302 to the package over the other scheme",
           lambda env, target: env.package_mode(target, "redirect", OTHER_SCHEME_URL[target]),
           harmless=True),
+    Fault("downgrade", "an older package (1.0.0.1), correctly signed", older_package,
+          refusal=re.compile(r"^Download Faild :package version: 1\.0\.0\.1 is lower than "
+                             r"2\.0\.0\.0, the lowest accepted$")),
 ]
 
 
@@ -119,6 +134,11 @@ def install_recorded(env):
     return (env.read_record("InstallerPath") == DEFAULT_DIR
             and os.path.isfile(env.unix_path(DEFAULT_DIR + r"\brightmere.exe"))
             and env.has_uninstall_entry())
+
+
+def package_folders(env):
+    return [os.path.basename(f) for f in glob.glob(os.path.join(
+        env.prefix, "drive_c", "users", "*", "AppData", "Roaming", "brightmere", "Files", "bm-*"))]
 
 
 def wait_for_end(run, timeout):
@@ -232,6 +252,9 @@ def observe_package_row(env, fault, place, row):
         want += [("DownloadTimeCost", {"cost": ANY, "fileSize": str(os.path.getsize(env.o.package)),
                                        "ret": "0", "retryTime": str(expected.attempt)}),
                  INSTALL_OK, RESULT_OK]
+    elif fault.refusal:
+        want += [DOWNLOAD_FAILED, ("InstallResultReport", {"result": "faild",
+                                                           "errorMsg": fault.refusal})]
     else:
         want += [DOWNLOAD_FAILED, RESULT_DOWNLOAD_FAILED]
     try:
@@ -267,6 +290,9 @@ def observe_package_row(env, fault, place, row):
                   "registry %s, folder %s" % ("untouched" if after == before else "CHANGED",
                                               "created" if folder else "untouched"),
                   after == before and not folder)
+    left = package_folders(env)
+    row.check("no package folder left", "package folders left: %s" % left if left else
+              "no package folder left")
 
 
 # ---- collector faults --------------------------------------------------------------------------

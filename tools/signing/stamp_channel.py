@@ -4,6 +4,7 @@
   stamp_channel.py stamp --channel site_a IN OUT   # IN or OUT may be "-" (stdin, stdout)
   stamp_channel.py read IN                         # prints the stamp; exit 1 when there is none
   stamp_channel.py time IN [--runs N]              # how long one stamp of IN takes in memory
+                                                   # (stamp_parts and stamp_bytes)
 
 The tag goes into the Authenticode signature as an unauthenticated attribute of the first
 SignerInfo (the place the timestamp's countersignature lives): the signature covers neither it
@@ -13,8 +14,9 @@ the platform's stricter padding check (EnableCertPaddingCheck) demands. A restam
 stamp. The PE's security directory size, the WIN_CERTIFICATE length and the PE checksum are
 rewritten to match.
 
-A download server can import the module and call stamp_bytes(data, channel) per request: it
-copies the file once, rewrites a few KB of DER and updates the checksum from the bytes it changed.
+A download server can import the module and call stamp_parts(data, channel) per request and
+send the pieces: nothing but the headers and the certificate table is copied or read, the DER
+is rewritten and the checksum updated from the bytes that changed.
 """
 import argparse
 import struct
@@ -203,36 +205,45 @@ def pe_checksum(data, checksum_at):
                            len(data))
 
 
-def updated_checksum(data, pe, out):
-    """The checksum of `out`, which differs from the signed `data` only in the security
-    directory's size and from the certificate table on. The old checksum gives the sum of
+def updated_checksum(data, pe, size, table):
+    """The checksum of the stamped file: the signed `data` with the security directory's size
+    field `size` and the certificate table `table`. The old checksum gives the sum of
     everything else, so only the changed bytes are read: summing the whole file takes longer
     than the stamp itself. A checksum that does not fit the file is computed in full."""
     stored = struct.unpack_from("<I", data, pe.checksum_at)[0]
     words = (stored - len(data)) & 0xffffffff
+    length = pe.table + len(table)
     if stored == 0 or words > 0xffff:
-        return pe_checksum(out, pe.checksum_at)
-    size = slice(pe.security_at + 4, pe.security_at + 8)
-    words += word_sum(out[size]) - word_sum(data[size])
-    words += word_sum(out[pe.table:]) - word_sum(data[pe.table:])
-    return finish_checksum(words, len(out))
+        whole = bytearray(data[:pe.table]) + table
+        whole[pe.security_at + 4:pe.security_at + 8] = size
+        return pe_checksum(whole, pe.checksum_at)
+    words += word_sum(size) - word_sum(data[pe.security_at + 4:pe.security_at + 8])
+    words += word_sum(table) - word_sum(data[pe.table:])
+    return finish_checksum(words, length)
 
 
-def stamp_bytes(data, channel):
-    """A copy of the signed PE `data` stamped with `channel` (an earlier stamp replaced)."""
+def stamp_parts(data, channel):
+    """The signed PE `data` stamped with `channel` (an earlier stamp replaced), as three pieces
+    to write one after another: the patched headers, the untouched middle (a view of `data`,
+    not a copy) and the new certificate table."""
     check_channel(channel)
     pe = Pe(data)
     chain, fields = find_signer_info(pe.der)
     start, end, kept, _ = split_unauthenticated(pe.der, fields)
     der = replace_in(pe.der, chain, start, end, encode(0xa1, kept + stamp_attribute(channel)))
     padded = (8 + len(der) + 7) & ~7
-    out = bytearray(data[:pe.table])
-    out += struct.pack("<IHH", padded, WIN_CERT_REVISION_2_0, WIN_CERT_TYPE_PKCS_SIGNED_DATA)
-    out += der
-    out += bytes(padded - 8 - len(der))
-    struct.pack_into("<I", out, pe.security_at + 4, padded)
-    struct.pack_into("<I", out, pe.checksum_at, updated_checksum(data, pe, out))
-    return bytes(out)
+    table = (struct.pack("<IHH", padded, WIN_CERT_REVISION_2_0, WIN_CERT_TYPE_PKCS_SIGNED_DATA)
+             + der + bytes(padded - 8 - len(der)))
+    size = struct.pack("<I", padded)
+    head = bytearray(data[:max(pe.checksum_at, pe.security_at) + 8])
+    head[pe.security_at + 4:pe.security_at + 8] = size
+    struct.pack_into("<I", head, pe.checksum_at, updated_checksum(data, pe, size, table))
+    return [bytes(head), memoryview(data)[len(head):pe.table], table]
+
+
+def stamp_bytes(data, channel):
+    """The signed PE `data` stamped with `channel`, as one bytes object."""
+    return b"".join(stamp_parts(data, channel))
 
 
 def read_stamp(data):
@@ -267,26 +278,28 @@ def main(argv):
     try:
         data = read_input(options.input)
         if options.command == "stamp":
-            out = stamp_bytes(data, options.channel)
+            parts = stamp_parts(data, options.channel)
             if options.output == "-":
-                sys.stdout.buffer.write(out)
+                sys.stdout.buffer.writelines(parts)
             else:
                 with open(options.output, "wb") as f:
-                    f.write(out)
+                    f.writelines(parts)
         elif options.command == "read":
             stamp = read_stamp(data)
             if stamp is None:
                 return 1
             print(stamp)
         else:
-            times = []
-            for run in range(options.runs):
-                begin = time.perf_counter()
-                stamp_bytes(data, "site_%05d" % run)
-                times.append(time.perf_counter() - begin)
-            times.sort()
-            print("%d bytes, %d runs: median %.2f ms, slowest %.2f ms"
-                  % (len(data), len(times), 1000 * times[len(times) // 2], 1000 * times[-1]))
+            for name, stamp in (("stamp_parts", stamp_parts), ("stamp_bytes", stamp_bytes)):
+                times = []
+                for run in range(options.runs):
+                    begin = time.perf_counter()
+                    stamp(data, "site_%05d" % run)
+                    times.append(time.perf_counter() - begin)
+                times.sort()
+                print("%s: %d bytes, %d runs: median %.2f ms, slowest %.2f ms"
+                      % (name, len(data), len(times), 1000 * times[len(times) // 2],
+                         1000 * times[-1]))
         return 0
     except (StampError, struct.error, IndexError) as error:
         print("stamp_channel: %s" % error, file=sys.stderr)

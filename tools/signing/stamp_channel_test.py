@@ -82,6 +82,13 @@ class StampChannelTest(unittest.TestCase):
         # A restamp replaces the stamp: the same bytes as stamping the signed file once.
         self.assertEqual(sc.stamp_bytes(self.data, "other_site_b_10002"), again)
 
+    def test_a_file_without_a_checksum_gets_a_right_one(self):
+        pe = sc.Pe(self.data)
+        unsummed = bytearray(self.data)
+        struct.pack_into("<I", unsummed, pe.checksum_at, 0)
+        stamped = sc.stamp_bytes(bytes(unsummed), "site_e")
+        self.assertEqual(sc.stamp_bytes(self.data, "site_e"), stamped)
+
     def test_other_unauthenticated_attributes_stay(self):
         blob = os.path.join(self.dir.name, "blob.exe")
         sign(OPTIONS.program, blob, "-addUnauthenticatedBlob")

@@ -27,6 +27,8 @@ set(BRIGHTMERE_SIGNING_KEY "" CACHE STRING
     "The signing key: a PEM file, or a PKCS#11 URI with BRIGHTMERE_PKCS11_MODULE (empty: no signing target)")
 set(BRIGHTMERE_PKCS11_MODULE "" CACHE FILEPATH "PKCS#11 module of the hardware key (empty: a key file)")
 set(BRIGHTMERE_PKCS11_CERT "" CACHE STRING "PKCS#11 URI of the signing certificate on the token")
+set(BRIGHTMERE_SIGNING_CA "" CACHE FILEPATH
+    "PEM roots the signed installer is verified against (empty: the system's)")
 set(BRIGHTMERE_STALL_SECONDS 60 CACHE STRING
     "Seconds without any received byte after which a download attempt is given up")
 if(NOT BRIGHTMERE_STALL_SECONDS MATCHES "^[1-9][0-9]*$")

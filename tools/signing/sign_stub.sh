@@ -44,6 +44,7 @@ args+=(-key "$key")
 [ -n "$name" ] && args+=(-n "$name")
 [ -n "$url" ] && args+=(-i "$url")
 rm -f "$out" "$out.part"
+mkdir -p "$(dirname "$out")"
 trap 'rm -f "$out.part"' EXIT
 osslsigncode "${args[@]}" "${timestamps[@]}" >/dev/null
 

@@ -2,7 +2,8 @@
 # sign_stub.sh: signs the installer, the last step of a release, and checks the result.
 #
 #   sign_stub.sh --in INSTALLER.exe --out SIGNED.exe --certs CHAIN.pem --key KEY.pem \
-#     [--timestamp http://tsa.example/ ...] [--name "Product"] [--url https://...] [--ca ROOTS.pem]
+#     [--timestamp http://tsa.example/ ...] [--name "Product"] [--url https://...] [--ca ROOTS.pem] \
+#     [--tsa-ca ROOTS.pem]
 #   sign_stub.sh ... --pkcs11-module /usr/lib/.../opensc-pkcs11.so --key "pkcs11:object=..." \
 #     [--pkcs11-cert "pkcs11:object=..." | --certs CHAIN.pem]
 #
@@ -10,10 +11,11 @@
 # with --timestamp, an RFC 3161 timestamp (each --timestamp is tried in turn), so the signature
 # outlives the certificate. With a hardware key the key never leaves the token: --key names it
 # by its PKCS#11 URI. The signed file is then verified (osslsigncode verify, against --ca or the
-# system's roots); a failed signing or check leaves no output file. Stamp channels into the
+# system's roots, its timestamp against --tsa-ca or the system's roots); a failed signing or
+# check leaves no output file. Stamp channels into the
 # signed file afterwards (stamp_channel.py); that keeps the signature.
 set -euo pipefail
-in= out= certs= key= module= pkcs11_cert= name= url= ca=
+in= out= certs= key= module= pkcs11_cert= name= url= ca= tsa_ca=
 timestamps=()
 while [ $# -gt 0 ]; do
   case $1 in
@@ -27,6 +29,7 @@ while [ $# -gt 0 ]; do
     --name) name=$2 ;;
     --url) url=$2 ;;
     --ca) ca=$2 ;;
+    --tsa-ca) tsa_ca=$2 ;;
     *) echo "sign_stub.sh: unknown option $1" >&2; exit 2 ;;
   esac
   shift 2
@@ -50,6 +53,7 @@ osslsigncode "${args[@]}" "${timestamps[@]}" >/dev/null
 
 check=(verify -in "$out.part")
 [ -n "$ca" ] && check+=(-CAfile "$ca")
+[ -n "$tsa_ca" ] && check+=(-TSA-CAfile "$tsa_ca")
 if ! report=$(osslsigncode "${check[@]}" 2>&1) || grep -q "invalid PE checksum" <<<"$report"; then
   echo "$report" >&2
   echo "sign_stub.sh: the signed file does not verify" >&2

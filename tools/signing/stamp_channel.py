@@ -301,7 +301,7 @@ def main(argv):
                       % (name, len(data), len(times), 1000 * times[len(times) // 2],
                          1000 * times[-1]))
         return 0
-    except (StampError, struct.error, IndexError) as error:
+    except (StampError, struct.error, IndexError, OSError) as error:
         print("stamp_channel: %s" % error, file=sys.stderr)
         return 2
 

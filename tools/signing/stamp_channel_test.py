@@ -15,6 +15,7 @@ import unittest
 here = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, here)
 import stamp_channel as sc  # noqa: E402
+from local_tsa import LocalTsa  # noqa: E402
 
 OPTIONS = None
 
@@ -28,8 +29,9 @@ def sign(program, out, *extra):
 
 def verify(path):
     """osslsigncode's verdict, with a wrong PE checksum counted as a failure."""
-    done = subprocess.run(["osslsigncode", "verify", "-CAfile",
-                           os.path.join(OPTIONS.certs, "root.pem"), "-in", path],
+    root = os.path.join(OPTIONS.certs, "root.pem")
+    done = subprocess.run(["osslsigncode", "verify", "-CAfile", root, "-TSA-CAfile", root,
+                           "-in", path],
                           stdout=subprocess.PIPE, stderr=subprocess.STDOUT)
     text = done.stdout.decode(errors="replace")
     return done.returncode == 0 and "invalid PE checksum" not in text, text
@@ -88,6 +90,20 @@ class StampChannelTest(unittest.TestCase):
         struct.pack_into("<I", unsummed, pe.checksum_at, 0)
         stamped = sc.stamp_bytes(bytes(unsummed), "site_e")
         self.assertEqual(sc.stamp_bytes(self.data, "site_e"), stamped)
+
+    def test_a_timestamped_release_signature_keeps_its_timestamp(self):
+        signed = os.path.join(self.dir.name, "timestamped.exe")
+        root = os.path.join(OPTIONS.certs, "root.pem")
+        with LocalTsa(OPTIONS.certs, os.path.join(self.dir.name, "tsa")) as tsa:
+            subprocess.run([os.path.join(here, "sign_stub.sh"), "--in", OPTIONS.program,
+                            "--out", signed, "--certs", os.path.join(OPTIONS.certs, "signer-chain.pem"),
+                            "--key", os.path.join(OPTIONS.certs, "signer.key"),
+                            "--timestamp", tsa.url, "--ca", root, "--tsa-ca", root], check=True)
+        with open(signed, "rb") as f:
+            stamped = sc.stamp_bytes(f.read(), "site_t")
+        ok, text = verify(self.write("t.exe", stamped))
+        self.assertTrue(ok, text)
+        self.assertIn("Timestamp Server Signature verification: ok", text)
 
     def test_other_unauthenticated_attributes_stay(self):
         blob = os.path.join(self.dir.name, "blob.exe")

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "batch_writer.h"
+#include "listen_backlog.h"
 #include "summary_render.h"
 
 namespace {
@@ -222,6 +223,7 @@ int RunService(const ServiceOptions& options) {
     res.set_content("ok", "text/plain");
   });
 
+  ListenBacklog backlog(&server);
   int port = options.port;
   if (port == 0) {
     port = server.bind_to_any_port(options.host);
@@ -232,6 +234,7 @@ int RunService(const ServiceOptions& options) {
     std::fprintf(stderr, "collector: cannot listen on %s:%d\n", options.host.c_str(), options.port);
     return 1;
   }
+  backlog.Widen(4096);
 
   std::thread signalWaiter([&] {
     int signal = 0;

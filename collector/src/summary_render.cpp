@@ -122,7 +122,7 @@ std::string SummaryPage(const FunnelSummary& s, const std::string& scope) {
       "<!DOCTYPE html><html lang=\"en\"><head><meta charset=\"utf-8\">"
       "<title>Install funnel</title><style>"
       "body{font:15px/1.4 system-ui,sans-serif;margin:24px;color:#1d2733;background:#f6f7f9}"
-      "h1{font-size:22px;margin:0 0 4px}h2{font-size:16px;margin:24px 0 8px}"
+      "h1{font-size:22px;margin:0 0 4px}h2{font-size:16px;margin:0 0 8px}"
       ".scope{color:#5b6675;margin-bottom:16px}"
       ".card{background:#fff;border:1px solid #dde2e8;border-radius:8px;padding:16px;"
       "margin-bottom:16px}.row{display:flex;gap:16px;flex-wrap:wrap}.row .card{flex:1;"

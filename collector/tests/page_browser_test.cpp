@@ -59,7 +59,7 @@ TEST(PageBrowserTest, ChromiumShowsTheFunnelOfTheKnownInstalls) {
 
   TempFolder profile3;
   args = Chromium(profile3);
-  args.insert(args.end(), {"--hide-scrollbars", "--window-size=900,1000",
+  args.insert(args.end(), {"--hide-scrollbars", "--window-size=900,1160",
                            std::string("--screenshot=") + COLLECTOR_PAGE_SCREENSHOT, url});
   EXPECT_EQ(RunProgram(args), 0);
 }

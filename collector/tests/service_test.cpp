@@ -139,7 +139,7 @@ TEST_P(ServiceTest, StoresWhatTheInstallerSendsAndRefusesTheRest) {
 
 TEST_P(ServiceTest, KilledDuringLoadKeepsEveryConfirmedReport) {
   Load load;
-  StartLoad(&load, 6);
+  StartLoad(&load, 16);
   ASSERT_TRUE(WaitUntil([&] { return Seen(&load, 200) > 300; }, 30000));
   collector_.Kill();
   StopLoad(&load);

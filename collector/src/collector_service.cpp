@@ -145,6 +145,11 @@ int RunService(const ServiceOptions& options) {
   const size_t maxBody = options.maxBody;
   server.set_pre_routing_handler([&](const httplib::Request& req, httplib::Response& res) {
     const std::string length = req.get_header_value("Content-Length");
+    if (length.find_first_not_of("0123456789") != std::string::npos) {
+      res.status = 400;
+      res.set_header("Connection", "close");
+      return httplib::Server::HandlerResponse::Handled;
+    }
     if (req.method == "POST" && !length.empty() &&
         (length.size() > 18 || std::stoull(length) > maxBody)) {
       writer.CountRefusal({NowMs(), RefusalName(Refusal::kOversized)});

@@ -83,8 +83,11 @@ class SqliteStore : public ReportStore {
       ok = sqlite3_step(refuse.get()) == SQLITE_DONE;
       sqlite3_reset(refuse.get());
     }
-    if (ok && Exec("COMMIT", error)) return true;
-    if (ok) ok = false; else Fail(error);
+    if (!ok) {
+      Fail(error);
+    } else if (Exec("COMMIT", error)) {
+      return true;
+    }
     std::string ignored;
     Exec("ROLLBACK", &ignored);
     return false;

@@ -30,7 +30,7 @@ StoreOutcome BatchWriter::Store(Report report, std::chrono::milliseconds wait) {
     return StoreOutcome::kUnavailable;
   queue_.push_back(pending);
   queued_.notify_one();
-  finished_.wait_for(lock, wait, [&] { return pending->done; });
+  pending->finished.wait_for(lock, wait, [&] { return pending->done; });
   return pending->done && pending->stored ? StoreOutcome::kStored : StoreOutcome::kUnavailable;
 }
 
@@ -78,8 +78,8 @@ void BatchWriter::Run() {
     for (const auto& p : batch) {
       p->done = true;
       p->stored = stored;
+      p->finished.notify_one();
     }
-    finished_.notify_all();
     if (!stored && !stopping_) {
       // Gives the database a moment before the next try.
       lock.unlock();

@@ -44,6 +44,8 @@ class BatchWriter {
     Report report;
     bool done = false;
     bool stored = false;
+    // Its own, so that a finished batch wakes only its own requests, not every waiting one.
+    std::condition_variable finished;
   };
 
   void Run();
@@ -51,7 +53,6 @@ class BatchWriter {
   std::unique_ptr<ReportStore> store_;  // writer thread only
   std::mutex mutex_;
   std::condition_variable queued_;
-  std::condition_variable finished_;
   std::deque<std::shared_ptr<Pending>> queue_;
   std::vector<RefusalRecord> refusals_;
   // After a failed write, new reports are refused at once for a short while instead of

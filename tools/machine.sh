@@ -7,6 +7,9 @@
 # is built and checked without running it, plus one smoke run through qemu-user.
 #
 # BRIGHTMERE_FORCE_64BIT=1 takes the 64-bit path on a machine that could run 32-bit code.
+# BRIGHTMERE_PREPARE_NO_IA32=1 (tools/without-ia32.sh, outside its namespace) acts as a machine
+# that cannot run 32-bit code, so that tools/setup.sh installs and builds what such a machine
+# needs; setup.sh then registers no qemu entry.
 #
 # After brightmere_choose_arch:
 #   BRIGHTMERE_RUNS_I386  1 when this machine runs i386 programs natively, else 0
@@ -54,7 +57,11 @@ brightmere_runs_i386() {
 brightmere_choose_arch() {
   local top=$1
   BRIGHTMERE_SHIP_BUILD="$top/build/main"
-  if brightmere_runs_i386; then BRIGHTMERE_RUNS_I386=1; else BRIGHTMERE_RUNS_I386=0; fi
+  if [ "${BRIGHTMERE_PREPARE_NO_IA32:-0}" != 1 ] && brightmere_runs_i386; then
+    BRIGHTMERE_RUNS_I386=1
+  else
+    BRIGHTMERE_RUNS_I386=0
+  fi
   if [ $BRIGHTMERE_RUNS_I386 = 1 ] && [ "${BRIGHTMERE_FORCE_64BIT:-0}" != 1 ]; then
     BRIGHTMERE_TEST_ARCH=i686
     BRIGHTMERE_TEST_BUILD="$top/build/main"

@@ -16,7 +16,7 @@ packages=(
   binutils-mingw-w64-x86-64
   libz-mingw-w64-dev googletest
   wine wine32:i386 wine64
-  xvfb xdotool imagemagick x11-utils fonts-wqy-microhei optipng
+  xvfb xdotool imagemagick x11-utils fonts-wqy-microhei optipng iproute2 util-linux
   nsis osslsigncode
   cmake ninja-build dpkg-dev python3 python3-pil openssl curl
   clang libclang-rt-14-dev libpugixml-dev zlib1g-dev
@@ -121,7 +121,7 @@ if [ ! -f "$deps/pugixml/src/pugixml.cpp" ]; then
   cp -r "$pugi_src" "$deps/pugixml"
 fi
 
-if [ "$BRIGHTMERE_RUNS_I386" = 0 ]; then
+if [ "$BRIGHTMERE_RUNS_I386" = 0 ] && [ "${BRIGHTMERE_PREPARE_NO_IA32:-0}" != 1 ]; then
   brightmere_register_qemu_i386
   echo "setup: i386 programs run through qemu-user ($BRIGHTMERE_BINFMT)"
 fi

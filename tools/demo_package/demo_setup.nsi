@@ -5,9 +5,13 @@
 ;   BRIGHTMERE_DEMO_FAIL_RUNS=N      the first N runs fail (every run when no counter is set)
 ;   BRIGHTMERE_DEMO_RUN_COUNTER=file counts the runs, so that FAIL_RUNS can end
 ;   BRIGHTMERE_DEMO_FAIL_CODE=C      exit code of a failing run (default 1)
-; The build passes DEFINES_FILE, which defines DISPLAY_NAME, VERSION, APP_EXE, PAYLOAD, OUTFILE.
+; The build passes DEFINES_FILE, which defines DISPLAY_NAME, VERSION, APP_EXE, PAYLOAD, OUTFILE
+; and TARGET: the setup program is built for the architecture of the tree that runs it
+; (x86-unicode in the i686 tree, amd64-unicode in the x86_64 one), like the application it
+; installs, so no test starts a 32-bit program where 32-bit code cannot run.
 !include "${DEFINES_FILE}"
 Unicode true
+Target ${TARGET}
 SetCompress off
 RequestExecutionLevel admin
 Name "${DISPLAY_NAME}"

@@ -47,10 +47,7 @@ void BatchWriter::Run() {
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
     queued_.wait(lock, [&] { return stopping_ || !queue_.empty() || !refusals_.empty(); });
-    if (queue_.empty() && (refusals_.empty() || stopping_)) {
-      if (stopping_) return;
-      continue;
-    }
+    if (queue_.empty() && refusals_.empty()) return;  // stopping, and everything is written
     batch.clear();
     while (!queue_.empty() && batch.size() < kMaxBatch) {
       batch.push_back(std::move(queue_.front()));
@@ -60,7 +57,7 @@ void BatchWriter::Run() {
     lock.unlock();
 
     reports.clear();
-    for (const auto& p : batch) reports.push_back(p->report);
+    for (const auto& p : batch) reports.push_back(std::move(p->report));  // the waiter needs only the outcome
     std::string error;
     const bool stored = store_->Append(reports, refusals, &error);
     if (!stored) std::fprintf(stderr, "collector: cannot store %zu reports: %s\n", reports.size(), error.c_str());
@@ -80,7 +77,15 @@ void BatchWriter::Run() {
       p->stored = stored;
       p->finished.notify_one();
     }
-    if (!stored && !stopping_) {
+    if (!stored && stopping_) {
+      // Stopping while the database is away: what still waits is not confirmed.
+      for (const auto& p : queue_) {
+        p->done = true;
+        p->finished.notify_one();
+      }
+      return;
+    }
+    if (!stored) {
       // Gives the database a moment before the next try.
       lock.unlock();
       std::this_thread::sleep_for(kPauseAfterFailure);

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <string_view>
+#include <vector>
 
+#include "app/channel_stamp.h"
 #include "app/machine_facts.h"
+#include "app/scoped_handle.h"
 #include "toolkit/base/utf8.h"
 
 namespace {
@@ -11,9 +14,15 @@ namespace {
 constexpr int kChannelResourceId = 138;
 constexpr DWORD kMaxChannelBytes = 260;
 
-}  // namespace
+// Reads `size` bytes at `offset`; false unless all of them were there.
+bool ReadExactly(HANDLE file, uint32_t offset, void* buffer, DWORD size) {
+  OVERLAPPED at = {};
+  at.Offset = offset;
+  DWORD got = 0;
+  return ReadFile(file, buffer, size, &got, &at) && got == size;
+}
 
-bool ReadChannelTag(std::wstring* tag) {
+bool ReadResourceTag(std::wstring* tag) {
   HRSRC info = FindResourceW(nullptr, MAKEINTRESOURCEW(kChannelResourceId), L"CHANNEL");
   if (!info) return false;
   const DWORD size = SizeofResource(nullptr, info);
@@ -30,4 +39,35 @@ bool ReadChannelTag(std::wstring* tag) {
   text = text.substr(0, text.find('\0'));
   *tag = base::Utf8ToWide(text);
   return true;
+}
+
+}  // namespace
+
+bool ReadChannelStampFromFile(const std::wstring& path, std::string* stamp) {
+  ScopedHandle file(CreateFileW(path.c_str(), GENERIC_READ,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.IsValid()) return false;
+  // Only the headers and the certificate table at the end are read: a few KB, not the file.
+  std::vector<uint8_t> headers(kPeHeaderBytes);
+  OVERLAPPED start = {};
+  DWORD got = 0;
+  if (!ReadFile(file.Get(), headers.data(), kPeHeaderBytes, &got, &start)) return false;
+  uint32_t offset = 0, size = 0;
+  if (!FindCertificateTable(headers.data(), got, &offset, &size) || size > kMaxCertificateTable)
+    return false;
+  std::vector<uint8_t> table(size);
+  if (!ReadExactly(file.Get(), offset, table.data(), size)) return false;
+  return FindChannelStamp(table.data(), table.size(), stamp);
+}
+
+bool ReadChannelTag(std::wstring* tag) {
+  wchar_t path[1024] = {};
+  const DWORD length = GetModuleFileNameW(nullptr, path, 1024);
+  std::string stamp;
+  if (length > 0 && length < 1024 && ReadChannelStampFromFile(path, &stamp)) {
+    *tag = base::Utf8ToWide(stamp);  // printable ASCII, so never empty
+    return true;
+  }
+  return ReadResourceTag(tag);
 }

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 #include <exdisp.h>
-#include <shellapi.h>
 #include <shldisp.h>
 #include <shlobj.h>
 #include <shlguid.h>
@@ -96,37 +95,16 @@ bool FindDesktopShellDispatch(IShellDispatch2** shell) {
                                                reinterpret_cast<void**>(shell)));
 }
 
-bool StartByDesktopShell(const ShellStart& start) {
+}  // namespace
+
+bool ShellExecuteAsDesktopUser(const std::wstring& file, const std::wstring& parameters,
+                               const std::wstring& workingDir) {
   base::ScopedCom com;  // for one call, on a thread that may have COM already
   ComPtr<IShellDispatch2> shell;
   if (!FindDesktopShellDispatch(shell.Out()))
     return false;
-  Bstr file(start.file), parameters(start.parameters), folder(start.workingDir), verb(L"open");
-  return SUCCEEDED(shell->ShellExecute(file.Get(), StringVariant(parameters),
+  Bstr fileText(file), parametersText(parameters), folder(workingDir), verb(L"open");
+  return SUCCEEDED(shell->ShellExecute(fileText.Get(), StringVariant(parametersText),
                                        StringVariant(folder), StringVariant(verb),
                                        IntVariant(SW_SHOWNORMAL)));
-}
-
-bool StartInOwnProcess(const ShellStart& start) {
-  HINSTANCE result = ShellExecuteW(
-      nullptr, L"open", start.file.c_str(),
-      start.parameters.empty() ? nullptr : start.parameters.c_str(),
-      start.workingDir.empty() ? nullptr : start.workingDir.c_str(), SW_SHOW);
-  return reinterpret_cast<INT_PTR>(result) > 32;
-}
-
-}  // namespace
-
-ShellRoute StartThroughShell(const ShellStart& start, const ShellStarters& starters) {
-  if (starters.desktopShell && starters.desktopShell(start))
-    return ShellRoute::kDesktopShell;
-  if (starters.ownProcess && starters.ownProcess(start))
-    return ShellRoute::kOwnProcess;
-  return ShellRoute::kFailed;
-}
-
-ShellRoute ShellExecuteAsDesktopUser(const std::wstring& file, const std::wstring& parameters,
-                                     const std::wstring& workingDir) {
-  return StartThroughShell(ShellStart{file, parameters, workingDir},
-                           ShellStarters{&StartByDesktopShell, &StartInOwnProcess});
 }

@@ -1,5 +1,6 @@
 // Facts about this build and this machine that the settings and every report carry: the
-// channel tag and file version placed in the executable's resources at build time, the
+// channel tag (stamped into the signed executable, or else from its resources), the file
+// version placed in the executable's resources at build time, the
 // per-user installation identifier, the Windows display name and the native word size.
 //
 //   std::wstring tag;
@@ -13,9 +14,15 @@
 
 #include <string>
 
-// Reads the CHANNEL resource (id 138) of the executable. False when there is none (tag left
-// untouched); true otherwise, with an empty tag when its bytes are not valid UTF-8.
+// The executable's channel tag: an acceptable channel stamp in its signature
+// (app/channel_stamp.h) when there is one, otherwise its CHANNEL resource (id 138). False when
+// there is neither (tag left untouched); true otherwise, with an empty tag when the resource's
+// bytes are not valid UTF-8. A stamp that is unacceptable or unreadable is ignored.
 bool ReadChannelTag(std::wstring* tag);
+
+// The acceptable channel stamp of the PE file at `path`; false when it has none. Reads the
+// headers and the certificate table only (at most kMaxCertificateTable bytes).
+bool ReadChannelStampFromFile(const std::wstring& path, std::string* stamp);
 
 // The executable's file version as "major.minor.build.revision"; "1.0.0.0" without one.
 std::wstring GetFileVersionString();

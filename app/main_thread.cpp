@@ -47,6 +47,8 @@ void MainThread::OnThreadStart() {
     PostQuitMessage(0);
     return;
   }
+  if (steps.afterGuard)
+    steps.afterGuard();
   base::ThreadDirectory::Enroll(kUiThreadId);
   StartWorkers();
   if (steps.initReporting)

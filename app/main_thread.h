@@ -1,8 +1,7 @@
 // The installer's three threads. MainThread turns the process's main thread into the UI
 // thread: its start-up hook initialises OLE on it, guards against a second instance, starts
-// the two workers, opens
-// the skin and shows the main window; its shut-down hook undoes that. MiscThread is a worker
-// that is reachable by its identifier while it runs.
+// the two workers, opens the skin and shows the main window; its shut-down hook undoes that.
+// MiscThread is a worker that is reachable by its identifier while it runs.
 //
 //   MainThread mainThread;
 //   mainThread.RunOnCurrentThreadWithLoop(base::MessageLoopType::kUi);  // until the UI quits
@@ -36,6 +35,9 @@ class MiscThread : public base::FrameworkThread {
 // (reporting, the skin, the UI toolkit, the main window). The installer passes its own
 // (app/startup/installer_startup.h); tests pass none. Each runs on the main thread.
 struct StartupSteps {
+  // The first step that may touch the disk or read what another instance writes: it runs
+  // only once the guard has passed, and may go on beside the steps after it.
+  std::function<void()> afterGuard;
   std::function<void()> initReporting;  // the HTTP library and the report cookies
   std::function<void()> openSkin;       // the THEME resource as the current skin package
   // The toolkit on the open skin, with the theme folder chosen by DPI and the display scale.

@@ -5,26 +5,7 @@
 
 #include <vector>
 
-namespace {
-
-// Closes a kernel handle on every way out.
-class ScopedHandle {
- public:
-  explicit ScopedHandle(HANDLE handle) : handle_(handle) {}
-  ScopedHandle(const ScopedHandle&) = delete;
-  ScopedHandle& operator=(const ScopedHandle&) = delete;
-  ~ScopedHandle() {
-    if (IsValid())
-      CloseHandle(handle_);
-  }
-  bool IsValid() const { return handle_ != nullptr && handle_ != INVALID_HANDLE_VALUE; }
-  HANDLE Get() const { return handle_; }
-
- private:
-  HANDLE handle_;
-};
-
-}  // namespace
+#include "app/scoped_handle.h"
 
 void EndProcessNow(int exitCode) {
   TerminateProcess(GetCurrentProcess(), static_cast<UINT>(exitCode));

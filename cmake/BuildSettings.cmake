@@ -14,6 +14,21 @@ set(BRIGHTMERE_PACKAGE_SIGNER_KEYS "" CACHE STRING
     "SHA-256 of the public keys (the certificate's SubjectPublicKeyInfo, 64 hex digits each, ;-separated) the package's signer may have (empty: any key)")
 set(BRIGHTMERE_PACKAGE_SIGNER_ISSUER "" CACHE STRING
     "Common name of the certificate that issues the package signer's (empty: any issuer)")
+# Signing the installer (tools/signing/sign_stub.sh, the target brightmere_signed_installer).
+set(BRIGHTMERE_SIGNING_NAME "${BRIGHTMERE_DISPLAY_NAME}" CACHE STRING
+    "Program name in the installer's signature (shown at the elevation prompt)")
+set(BRIGHTMERE_SIGNING_URL "https://www.brightmere.example/" CACHE STRING
+    "Product URL in the installer's signature")
+set(BRIGHTMERE_TIMESTAMP_URLS "" CACHE STRING
+    "RFC 3161 timestamp servers, ;-separated, tried in turn (empty: no timestamp)")
+set(BRIGHTMERE_SIGNING_CERTS "" CACHE FILEPATH
+    "PEM file of the signing certificate and its chain (empty with a PKCS#11 key: the token's)")
+set(BRIGHTMERE_SIGNING_KEY "" CACHE STRING
+    "The signing key: a PEM file, or a PKCS#11 URI with BRIGHTMERE_PKCS11_MODULE (empty: no signing target)")
+set(BRIGHTMERE_PKCS11_MODULE "" CACHE FILEPATH "PKCS#11 module of the hardware key (empty: a key file)")
+set(BRIGHTMERE_PKCS11_CERT "" CACHE STRING "PKCS#11 URI of the signing certificate on the token")
+set(BRIGHTMERE_SIGNING_CA "" CACHE FILEPATH
+    "PEM roots the signed installer is verified against (empty: the system's)")
 set(BRIGHTMERE_STALL_SECONDS 60 CACHE STRING
     "Seconds without any received byte after which a download attempt is given up")
 if(NOT BRIGHTMERE_STALL_SECONDS MATCHES "^[1-9][0-9]*$")

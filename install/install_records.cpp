@@ -95,7 +95,7 @@ bool FindUninstallEntry(UninstallView view, const std::wstring& displayName) {
   }
 }
 
-void LaunchInstalledApp(const std::wstring& installDir) {
+bool LaunchInstalledApp(const std::wstring& installDir) {
   const std::wstring exe = installDir + L"\\" + kAppExeName;
-  ShellExecuteAsDesktopUser(exe, L"", installDir);
+  return ShellExecuteAsDesktopUser(exe, L"", installDir);
 }

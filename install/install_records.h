@@ -33,6 +33,7 @@ bool HasInstallerPathRecord();
 // contains `displayName` (exact case); empty: the product's display name.
 bool FindUninstallEntry(UninstallView view, const std::wstring& displayName = L"");
 
-// Starts installDir\brightmere.exe in installDir with the desktop user's rights, not the
-// installer's (desktop_shell.h). Failures are ignored, as the window closes all the same.
-void LaunchInstalledApp(const std::wstring& installDir);
+// Starts installDir\brightmere.exe in installDir with the desktop user's rights, never the
+// installer's (desktop_shell.h). False when the desktop's shell could not start it: nothing
+// was started, and the window says where the application was installed before it closes.
+bool LaunchInstalledApp(const std::wstring& installDir);

@@ -421,6 +421,10 @@ class Harness:
         return {name: int(count) for name, count in
                 (line.split("=") for line in self.package_control("counts").split())}
 
+    def package_requests(self):
+        """The paths (with their queries) of the package requests since the last reset."""
+        return self.package_control("requests").split()
+
     def reports_reset(self):
         http_get("http://127.0.0.1:%d/_control?reset=1" % COLLECTOR_PORT)
 
@@ -438,6 +442,12 @@ class Harness:
                 out.append((report.get("eventId"), report.get("data") or {}))
         return out
 
+    def report_cookies(self):
+        """The cookies of each report received since the last reset, as {name: value}."""
+        text = http_get("http://127.0.0.1:%d/_records?format=json" % COLLECTOR_PORT)
+        return [dict(json.loads(line).get("cookies") or []) for line in text.splitlines()
+                if line.strip()]
+
     def wait_collector_settled(self, timeout=15):
         """Until the collector has answered every connection that reached it before this
         call: what a process that has ended sent has then all been recorded."""
@@ -450,16 +460,39 @@ class Harness:
                           timeout)
 
     # ---- the installer ----------------------------------------------------------------------
-    def launch(self, env_extra=None, timeout=40):
+    def launch(self, env_extra=None, timeout=40, installer=None):
+        """Starts the installer under test, or another build of it (`installer`)."""
         env = dict(self.env, **(env_extra or {}))
         log = open(os.path.join(self.o.work_dir, "installer.out"), "ab")
         process = subprocess.Popen(
-            [os.path.join(self.o.source_dir, "tools", "wine-run"), self.prefix, self.o.installer],
+            [os.path.join(self.o.source_dir, "tools", "wine-run"), self.prefix,
+             installer or self.o.installer],
             env=env, stdout=log, stderr=subprocess.STDOUT)
         run = InstallerRun(self, process, self.title)
         self.runs.append(run)
         run.wait_for(lambda p: True, "the installer window", timeout)
         return run
+
+    def signed_stamped_copies(self, channels):
+        """The installer under test signed with the test signer the way a release is, then
+        stamped once per channel: [(channel, path)]."""
+        signing = os.path.join(self.o.source_dir, "tools", "signing")
+        certs = os.path.dirname(self.o.signing_root)
+        folder = os.path.join(self.o.work_dir, "stamped")
+        os.makedirs(folder, exist_ok=True)
+        signed = os.path.join(folder, "signed.exe")
+        subprocess.run([os.path.join(signing, "sign_stub.sh"), "--in", self.o.installer,
+                        "--out", signed, "--certs", os.path.join(certs, "signer-chain.pem"),
+                        "--key", os.path.join(certs, "signer.key"),
+                        "--ca", os.path.join(certs, "root.pem")], check=True)
+        stamp = os.path.join(signing, "stamp_channel.py")
+        copies = []
+        for channel in channels:
+            path = os.path.join(folder, "brightmere-online-installer-%s.exe" % channel)
+            subprocess.run(["python3", stamp, "stamp", "--channel", channel, signed, path],
+                           check=True)
+            copies.append((channel, path))
+        return copies
 
     def start_app(self):
         """Starts the demo application, a real running brightmere.exe, and returns once its

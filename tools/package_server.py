@@ -10,6 +10,7 @@ switched to misbehave, and the http and https ports can be closed and opened aga
 
   GET /_control/set?target=package&mode=MODE[&arg=ARG]   switch one target
   GET /_control/counts                                   "fallback=M\\npackage=N\\nplain=P\\n"
+  GET /_control/requests                                 the package requests' paths, a line each
   GET /_control/reset                                    every target "ok", counts 0, ports open
   GET /_control/listen?port=http|https&on=0|1            close a port (nothing listens) or reopen it
 
@@ -57,13 +58,16 @@ class State:
         with self.lock:
             self.modes = {"package": ("ok", ""), "fallback": ("ok", ""), "plain": ("ok", "")}
             self.counts = {"package": 0, "fallback": 0, "plain": 0}
+            self.requests = []
         if self.ports:
             for name in self.ports.names():
                 self.ports.listen(name, True)
 
-    def hit(self, target):
+    def hit(self, target, path):
         with self.lock:
             self.counts[target] += 1
+            if target == "package":
+                self.requests.append(path)
             return self.modes[target]
 
 
@@ -93,7 +97,7 @@ class Handler(http.server.BaseHTTPRequestHandler):
         target = target_of(self.path)
         if target is None:
             return self.send_body(404, b"not found", "text/plain")
-        mode, arg = self.state.hit(target)
+        mode, arg = self.state.hit(target, self.path)
         getattr(self, "mode_" + mode)(arg)
 
     def control(self):
@@ -109,6 +113,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
         if parsed.path == "/_control/counts":
             with self.state.lock:
                 text = "".join("%s=%d\n" % kv for kv in sorted(self.state.counts.items()))
+            return self.send_body(200, text.encode(), "text/plain")
+        if parsed.path == "/_control/requests":
+            with self.state.lock:
+                text = "".join(path + "\n" for path in self.state.requests)
             return self.send_body(200, text.encode(), "text/plain")
         if parsed.path == "/_control/reset":
             self.state.reset()

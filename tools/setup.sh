@@ -17,7 +17,7 @@ packages=(
   libz-mingw-w64-dev googletest
   wine wine32:i386 wine64
   xvfb xdotool imagemagick x11-utils fonts-wqy-microhei optipng iproute2 util-linux
-  nsis osslsigncode
+  nsis osslsigncode softhsm2 libengine-pkcs11-openssl
   cmake ninja-build dpkg-dev python3 python3-pil openssl curl
   clang libclang-rt-14-dev libpugixml-dev zlib1g-dev
   g++ pkg-config libcpp-httplib-dev libsqlite3-dev libpq-dev postgresql libgtest-dev chromium

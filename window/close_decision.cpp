@@ -20,3 +20,12 @@ FailedSetupPrompt MakeFailedSetupPrompt(const std::wstring& displayName) {
   return FailedSetupPrompt{L"提示", L"建议尽快下载完整安装包安装 \"" + displayName + L"\" 确定退出吗？",
                            L"退出安装", L"下载完整安装包"};
 }
+
+Notice MakeOpenUrlNotice(const std::wstring& url) {
+  return Notice{L"提示", L"无法自动打开网页，请在浏览器中打开以下地址：" + url, L"确定"};
+}
+
+Notice MakeLaunchNotice(const std::wstring& displayName, const std::wstring& installDir) {
+  return Notice{L"提示", L"无法自动启动 \"" + displayName + L"\"，它已安装在：" + installDir,
+                L"确定"};
+}

@@ -1,4 +1,5 @@
-// What the window's own close button (btn_exit) does in each situation.
+// What the window's own close button (btn_exit) does in each situation, and the texts of the
+// window's message boxes.
 // Win32-free; UI thread in practice.
 #pragma once
 
@@ -24,6 +25,20 @@ struct FailedSetupPrompt {
 };
 
 FailedSetupPrompt MakeFailedSetupPrompt(const std::wstring& displayName);
+
+// A box with one button, "确定", for what the installer leaves to the user: it starts nothing
+// with its own rights, so what the desktop's shell could not start is named instead.
+struct Notice {
+  std::wstring title;   // "提示"
+  std::wstring text;
+  std::wstring button;  // "确定"
+};
+
+// A web page the browser could not be asked to open: its address, to be opened by hand.
+Notice MakeOpenUrlNotice(const std::wstring& url);
+
+// The installed application that could not be started: where it was installed.
+Notice MakeLaunchNotice(const std::wstring& displayName, const std::wstring& installDir);
 
 // isAppInstalled is asked only when the answer matters (it reads the registry).
 CloseAction DecideCloseAction(InstallerState state, const std::function<bool()>& isAppInstalled);

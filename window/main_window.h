@@ -64,10 +64,14 @@ class CMainWindow : public ui::WindowImplBase {
   void ToggleCustomizeBar();
   void ChooseInstallDir();
   void OpenOfflinePackagePage();
+  // Opens the page through the desktop's shell, or shows its address when that cannot.
+  void OpenUrl(const std::wstring& url);
   void ShowInstalledPage();
   void ShowFailedPage(const std::wstring& message, int code, const std::wstring& suffix);
   // The page, close button and header image of a state (installer_state.h).
   void ShowPageFor(InstallerState pageState);
+  // Starts the installed application through the desktop's shell, or says where it was
+  // installed when that cannot; then closes.
   void LaunchAndClose();
   // Closes the window once the reports handed off so far have gone out (a few seconds at
   // most): those are the reports that say why a user left.

@@ -119,12 +119,13 @@ class MsgBox : public ui::WindowImplBase {
 
 bool ShowMsgBox(HWND owner, const std::wstring& content, MsgBoxCallback callback,
                 const std::wstring& title, const std::wstring& yesText,
-                const std::wstring& noText, MsgBoxRet notShownAnswer) {
+                const std::wstring& noText, std::optional<MsgBoxRet> notShownAnswer) {
   auto* box = new MsgBox(owner, callback);  // deletes itself in OnFinalMessage
   if (!box->Create(owner, L"", WS_POPUP | WS_SYSMENU, 0)) {
     delete box;
-    if (callback) {
-      base::PostDelayedToThread(kUiThreadId, [callback, notShownAnswer] { callback(notShownAnswer); },
+    if (callback && notShownAnswer) {
+      base::PostDelayedToThread(kUiThreadId,
+                                [callback, answer = *notShownAnswer] { callback(answer); },
                                 base::TimeDelta::FromMilliseconds(kNotShownAnswerDelayMs));
     }
     return false;

@@ -86,15 +86,20 @@ void CMainWindow::OnCloseButton() {
       return;
     case CloseAction::AskAfterFailedSetup: {
       const FailedSetupPrompt prompt = MakeFailedSetupPrompt(build::kDisplayName);
-      ShowMsgBox(GetHWND(), prompt.text, MakeWeak([this](MsgBoxRet ret) {
-                   if (ret == kMsgBoxYes) {
-                     ReportExit(kExitFailedNotInstalled);
-                     CloseAfterReports();
-                   } else {
-                     OpenOfflinePackagePage();
-                   }
-                 }),
-                 prompt.title, prompt.yesButton, prompt.noButton, /*notShownAnswer=*/kMsgBoxNo);
+      const bool shown =
+          ShowMsgBox(GetHWND(), prompt.text, MakeWeak([this](MsgBoxRet ret) {
+                       if (ret == kMsgBoxYes) {
+                         ReportExit(kExitFailedNotInstalled);
+                         CloseAfterReports();
+                       } else {
+                         OpenOfflinePackagePage();
+                       }
+                     }),
+                     prompt.title, prompt.yesButton, prompt.noButton, std::nullopt);
+      // Nobody could answer: the close button's own way out, which starts nothing, and no
+      // click is reported that the user never made.
+      if (!shown)
+        CloseAfterReports();
       return;
     }
     case CloseAction::ShowExitSurvey:
@@ -175,9 +180,25 @@ void CMainWindow::OpenOfflinePackagePage() {
   OpenUrl(OfflinePackageUrl());
 }
 
+void CMainWindow::OpenUrl(const std::wstring& url) {
+  if (::OpenUrl(url))
+    return;
+  // Nothing was started: the user opens the page themselves.
+  const Notice notice = MakeOpenUrlNotice(TrimUrl(url));
+  ShowMsgBox(GetHWND(), notice.text, nullptr, notice.title, notice.button, L"", std::nullopt);
+}
+
 void CMainWindow::LaunchAndClose() {
-  LaunchInstalledApp(settings.installDir);
-  CloseAfterReports();
+  if (LaunchInstalledApp(settings.installDir)) {
+    CloseAfterReports();
+    return;
+  }
+  // Nothing was started: the user is told where the application is before the window goes.
+  const Notice notice = MakeLaunchNotice(build::kDisplayName, settings.installDir);
+  if (!ShowMsgBox(GetHWND(), notice.text, MakeWeak([this](MsgBoxRet) { CloseAfterReports(); }),
+                  notice.title, notice.button, L"", std::nullopt)) {
+    CloseAfterReports();
+  }
 }
 
 void CMainWindow::UpdateProgress(int value) {

@@ -47,11 +47,9 @@ std::wstring TrimUrl(const std::wstring& url) {
   return url.substr(begin, end - begin);
 }
 
-void OpenUrl(const std::wstring& url) {
-  std::wstring target = TrimUrl(url);
+bool OpenUrl(const std::wstring& url) {
   // The page opens in a browser with the desktop user's rights, never the installer's.
-  if (ShellExecuteAsDesktopUser(target, L"", L"") == ShellRoute::kFailed)
-    ShellExecuteAsDesktopUser(L"IEXPLORE.EXE", target, L"");
+  return ShellExecuteAsDesktopUser(TrimUrl(url), L"", L"");
 }
 
 std::wstring SystemMessageText(int code) {

@@ -12,10 +12,11 @@
 std::wstring BrowseForFolder(HWND owner, const std::wstring& title,
                              const std::wstring& initialFolder);
 
-// Opens the URL in the user's browser, unelevated through the desktop's shell where there is
-// one (app/desktop_shell.h); falls back to Internet Explorer when the shell has no handler
-// for it. Leading and trailing blanks and control characters are stripped first.
-void OpenUrl(const std::wstring& url);
+// Opens the URL in the user's browser, unelevated through the desktop's shell
+// (app/desktop_shell.h). False when that shell could not open it; nothing was started then,
+// and the caller shows the address instead. Leading and trailing blanks and control
+// characters are stripped first.
+bool OpenUrl(const std::wstring& url);
 
 // The URL as OpenUrl passes it on: without leading and trailing spaces and characters below
 // code point 30.

@@ -10,12 +10,10 @@
 #include "app/command_line_args.h"
 #include "app/installer_settings.h"
 #include "app/process_utils.h"
-#include "app/thread_ids.h"
 #include "build_settings.h"
 #include "report/report.h"
 #include "report/report_catalogue.h"
 #include "toolkit/base/scoped_com.h"
-#include "toolkit/base/thread_directory.h"
 #include "toolkit/base/utf8.h"
 #include "toolkit/archive/zip_archive.h"
 #include "toolkit/ui/win/global_manager.h"
@@ -36,11 +34,12 @@ struct BuiltSettings {
   bool usable = false;  // false: no folder can take the package
 };
 
-// Built on a thread of their own from the start of the process: three special folders through
-// the shell, which it initialises on the first, and the package folder's checks take tens of
-// milliseconds under Wine, while the UI thread starts the display, the toolkit and the skin.
-// The thread writes `builtSettings`; the UI thread reads it after joining. Joined on the way
-// out too, for an installer that ends before its window (a second instance).
+// Built on a thread of their own once the single-instance guard has passed (a second
+// instance must neither create folders nor read what the first one is still writing): three
+// special folders through the shell, which it initialises on the first, and the package
+// folder's checks take tens of milliseconds under Wine, while the UI thread starts the
+// display, the toolkit and the skin. The thread writes `builtSettings`; the UI thread reads
+// it after joining. Joined on the way out too, for an installer that ends before its window.
 struct JoinedThread {
   ~JoinedThread() {
     if (thread.joinable())
@@ -56,23 +55,12 @@ void BuildSettings() {
       BuildInstallerSettings(CommandLineArgs::Instance().arguments(), &builtSettings.settings);
 }
 
-// The start report, held from its step until the main window has painted: the http thread's
-// first upload initialises libcurl, whose security packages load while the window is being
-// made otherwise. An installer that ends before its window sends it on the way out, and a
-// window that is not painted soon (started minimised) sends it after kStartReportHoldLimit.
-constexpr base::TimeDelta kStartReportHoldLimit = base::TimeDelta::FromSeconds(2);
-
-struct HeldStartReport {
-  bool held = false;
-  int systemDpi = 0;
-  int displayScale = 0;
-} startReport;
-
-void SendStartReport() {
-  if (!startReport.held)
-    return;
-  startReport.held = false;
-  ReportAppStart(startReport.systemDpi, startReport.displayScale);
+void StartBuildingSettings() {
+  try {
+    settingsThread.thread = std::thread(BuildSettings);
+  } catch (const std::system_error&) {
+    // No thread to spare: the settings are built when the window needs them.
+  }
 }
 
 // The toolkit's and the archive's errors are UTF-8 and may quote names from a damaged
@@ -91,7 +79,6 @@ std::wstring ReasonText(const std::string& reason) {
                       L" 安装程序已损坏，无法显示安装界面。请重新下载安装程序。\n\n(" +
                       ReasonText(reason) + L")";
   std::wstring caption = std::wstring(build::kDisplayName) + L"安装提示";
-  SendStartReport();
   MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
   EndProcessNow(kNoSkinExitCode);
 }
@@ -125,7 +112,6 @@ void CreateMainWindow() {
     BuildSettings();
   if (!builtSettings.usable) {
     // No folder can take the package: nothing the window could do would work.
-    SendStartReport();
     ShowNoPackageSpaceMessage();
     EndProcessNow(kNoPackageDirExitCode);
   }
@@ -143,26 +129,20 @@ void CreateMainWindow() {
     SetWindowPos(hwnd, HWND_TOPMOST, 0, 0, 0, 0, keep);
     SetWindowPos(hwnd, HWND_NOTOPMOST, 0, 0, 0, 0, keep);
   });
-  window->RunAfterFirstPaint(SendStartReport);
-  base::PostDelayedToThread(kUiThreadId, SendStartReport, kStartReportHoldLimit);
   window->ShowWindow(true, true);
 }
 
 }  // namespace
 
 StartupSteps InstallerStartupSteps() {
-  try {
-    settingsThread.thread = std::thread(BuildSettings);
-  } catch (const std::system_error&) {
-    // No thread to spare: the settings are built when the window needs them.
-  }
   StartupSteps steps;
+  steps.afterGuard = StartBuildingSettings;
   steps.initReporting = [] { InitReportBaseFields(); };
   steps.openSkin = OpenSkin;
   steps.startToolkit = StartToolkit;
-  steps.sendStartReport = [](int systemDpi, int displayScale) {
-    startReport = HeldStartReport{true, systemDpi, displayScale};
-  };
+  // Handed to the http thread before the window is made, so it goes out even when the
+  // process ends before the first paint, and before any click's report.
+  steps.sendStartReport = ReportAppStart;
   steps.createMainWindow = CreateMainWindow;
   steps.closeSkin = [] { openSkin.reset(); };
   steps.shutdownToolkit = [] { ui::GlobalManager::Shutdown(); };

@@ -5,8 +5,8 @@
 //   MainThread mainThread(InstallerStartupSteps());
 //
 // Threading: the steps run on the main thread, in the order MainThread calls them.
-// InstallerStartupSteps itself starts building the installer settings on a thread of their
-// own; the main window's step waits for them.
+// Once the single-instance guard has passed, the installer settings are built on a thread of
+// their own; the main window's step waits for them.
 #pragma once
 
 #include "app/main_thread.h"

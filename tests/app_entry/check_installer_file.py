@@ -6,7 +6,10 @@
 - a GUI program of the named architecture (PE32 for i686, PE32+ for x86_64);
 - its manifest asks for administrator rights;
 - its import table names only KnownDLLs: every other system library must be delay-loaded, or
-  a copy planted next to the installer in a Downloads folder would be loaded with its rights.
+  a copy planted next to the installer in a Downloads folder would be loaded with its rights;
+- it holds no way to start a program or page itself through the shell (the names
+  ShellExecute*, WinExec and IEXPLORE.EXE, as imports, names looked up or texts): what it
+  starts besides its setup goes only through the desktop's shell, with the user's rights.
 
 Prints what it found; exit code 0 when all holds. Python standard library only, so it runs on
 any machine, also one that cannot run the program.
@@ -20,6 +23,10 @@ KNOWN_DLLS = {
     "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "shlwapi.dll",
     "ole32.dll", "oleaut32.dll", "comdlg32.dll", "ws2_32.dll", "imm32.dll", "psapi.dll",
     "setupapi.dll", "msvcrt.dll", "rpcrt4.dll", "sechost.dll", "normaliz.dll", "wldap32.dll"}
+
+# Routes that would start something with the installer's own rights, and the user's file
+# associations or App Paths choosing what.
+OWN_START_NAMES = ["ShellExecute", "WinExec", "IEXPLORE.EXE"]
 
 ARCHES = {"i686": (0x14C, 0x10B), "x86_64": (0x8664, 0x20B)}  # machine, optional magic
 SUBSYSTEM_GUI = 2
@@ -110,6 +117,13 @@ def check(path, arch):
     for dll in imported:
         if dll not in KNOWN_DLLS:
             problems.append("%s is imported directly and could be planted" % dll)
+    lowered = image.data.lower()
+    for name in OWN_START_NAMES:
+        for encoded in (name.lower().encode("ascii"), name.lower().encode("utf-16-le")):
+            if encoded in lowered:
+                problems.append("%s is in the file: it could start something with its rights"
+                                % name)
+                break
     print("%s: machine %#x, subsystem %d, %d manifest(s); imports %s" % (
         path, image.machine, image.subsystem, len(manifests), " ".join(imported)))
     return problems

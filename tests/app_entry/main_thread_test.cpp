@@ -3,12 +3,15 @@
 #include <windows.h>
 
 #include <functional>
+#include <atomic>
 #include <future>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "app/single_instance.h"
 #include "app/thread_ids.h"
 #include "gtest/gtest.h"
 #include "tests/support/child_process.h"
@@ -97,6 +100,44 @@ TEST(MainThreadTest, DestructionWithdrawsBothWorkers) {
   }
   EXPECT_FALSE(base::ThreadDirectory::GetLoop(kMiscThreadId));
   EXPECT_FALSE(base::ThreadDirectory::GetLoop(kHttpThreadId));
+}
+
+// A second instance touches nothing before its guard has passed: the step that builds the
+// settings (and may create folders, or read what the first instance is still writing) has
+// not run while the prompt is up, and never runs after Cancel.
+TEST(MainThreadTest, NothingRunsBeforeTheGuardPassesNorAfterCancel) {
+  HANDLE firstInstance = CreateMutexW(nullptr, FALSE, L"BrightmereInstaller");
+  ASSERT_TRUE(firstInstance);
+  ASSERT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS)) << "an installer is running";
+  std::atomic<bool> afterGuardRan{false};
+  std::atomic<bool> prompted{false};
+  std::atomic<bool> ranWhilePrompted{false};
+  std::thread user([&] {
+    const std::wstring caption = AlreadyRunningCaption();
+    for (int waited = 0; waited < 30000; waited += 20) {
+      HWND box = FindWindowW(nullptr, caption.c_str());
+      DWORD pid = 0;
+      if (box && GetWindowThreadProcessId(box, &pid) && pid == GetCurrentProcessId() &&
+          GetDlgItem(box, IDCANCEL)) {
+        prompted = true;
+        ranWhilePrompted = afterGuardRan.load();
+        PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
+        return;
+      }
+      Sleep(20);
+    }
+  });
+  StartupSteps steps;
+  steps.afterGuard = [&] { afterGuardRan = true; };
+  {
+    MainThread mainThread(steps);
+    mainThread.RunOnCurrentThreadWithLoop(base::MessageLoopType::kUi);
+  }
+  user.join();
+  CloseHandle(firstInstance);
+  ASSERT_TRUE(prompted);
+  EXPECT_FALSE(ranWhilePrompted);
+  EXPECT_FALSE(afterGuardRan);
 }
 
 }  // namespace

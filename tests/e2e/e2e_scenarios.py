@@ -5,6 +5,7 @@ import glob
 import os
 import re
 import time
+import urllib.parse
 
 from brightmere_harness import Failure, wait_until
 
@@ -467,6 +468,32 @@ def alt_f4_ends_at_once(env):
     expect(len(env.reports()) == 1, "reports after Alt+F4: %s" % brief(env.reports()))
 
 
+def stamped_channels(env):
+    """One signed installer stamped with three channels: each copy asks for the package of its
+    own channel and sends it in every report's channel cookie. The package answers 404, so no
+    setup starts; each copy is ended once it has asked."""
+    for channel, installer in env.signed_stamped_copies(["site_a_30001", "site_b_30002",
+                                                         "site_c_30003"]):
+        env.clean_install_state()
+        env.package_reset()
+        env.reports_reset()
+        env.package_mode("package", "status", "404")
+        env.package_mode("fallback", "status", "404")
+        run = env.launch(installer=installer)
+        welcome(env, run, "welcome-" + channel)
+        click_when(run, "立即安装", "the install button")
+        asked = wait_until("the package request", env.package_requests, 30)
+        query = urllib.parse.parse_qs(urllib.parse.urlsplit(asked[0]).query)
+        expect(query.get("channel") == [channel],
+               "the copy stamped %s asked for %s" % (channel, asked[0]))
+        env.wait_reports(2)  # the start and the click
+        cookies = [c.get("channel") for c in env.report_cookies()]
+        expect(cookies and set(cookies) == {channel},
+               "the copy stamped %s sent channel cookies %s" % (channel, cookies))
+        run.kill()
+        env.kill_setups()
+
+
 SCENARIOS = {
     "successful_install": successful_install,
     "failed_download_then_reinstall": failed_download_then_reinstall,
@@ -479,4 +506,5 @@ SCENARIOS = {
     "install_at_150_percent": install_at_150_percent,
     "customize_bar_at_150_percent": customize_bar_at_150_percent,
     "alt_f4_ends_at_once": alt_f4_ends_at_once,
+    "stamped_channels": stamped_channels,
 }

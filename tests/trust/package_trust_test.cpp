@@ -24,6 +24,17 @@ TEST(PackageTrustTest, PackageSignedByTheExpectedSignerIsTrusted) {
   EXPECT_EQ(L"package signature: signed by \"Brightmere Test Signer\"", result.text);
 }
 
+// The installer signed as a release is, and stamped with a channel afterwards: the stamp
+// lies outside what the signature covers, so the same check passes each copy.
+TEST(PackageTrustTest, SignedInstallerPassesTheCheckBeforeAndAfterStamping) {
+  for (const wchar_t* name :
+       {L"stub.exe", L"stub-site_a.exe", L"stub-site_b.exe", L"stub-site_c.exe"}) {
+    TrustResult result = Verify(name);
+    EXPECT_TRUE(result.trusted) << result.text;
+    EXPECT_EQ(0, result.code) << result.text;
+  }
+}
+
 TEST(PackageTrustTest, UnsignedPackageIsRefused) {
   TrustResult result = Verify(L"unsigned.exe");
   EXPECT_FALSE(result.trusted);

@@ -120,14 +120,23 @@ TEST_P(TextFitTest, EveryPageOfTheMainWindow) {
   }
 }
 
-TEST_P(TextFitTest, BothMessageBoxes) {
+// The two prompts, and the notices shown where the desktop's shell cannot start a page or the
+// application (the full-package page's address, and a long chosen install folder).
+TEST_P(TextFitTest, EveryMessageBox) {
   ui::TestWindow owner(L"basic", L"basic.xml");
   ASSERT_TRUE(owner.Create(nullptr, L"owner", WS_POPUP, 0));
   const RunningAppPrompt running = MakeRunningAppPrompt(build::kDisplayName);
   const FailedSetupPrompt failed = MakeFailedSetupPrompt(build::kDisplayName);
+  const Notice page =
+      MakeOpenUrlNotice(std::wstring(L"http://") + build::kOfflineHost + L"/offline/photo.html");
+  const Notice app = MakeLaunchNotice(
+      build::kDisplayName,
+      L"D:\\Program Files (x86)\\Photo Tools and Converters\\harrowfields\\brightmere");
   const std::vector<std::vector<std::wstring>> boxes = {
       {running.title, running.text, running.yesButton, running.noButton},
-      {failed.title, failed.text, failed.yesButton, failed.noButton}};
+      {failed.title, failed.text, failed.yesButton, failed.noButton},
+      {page.title, page.text, page.button, L""},
+      {app.title, app.text, app.button, L""}};
   for (const auto& box : boxes) {
     ASSERT_TRUE(ShowMsgBox(owner.GetHWND(), box[1], nullptr, box[0], box[2], box[3], kMsgBoxNo));
     HWND hwnd = FindWindowW(L"MsgBox", nullptr);

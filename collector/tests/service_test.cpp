@@ -14,15 +14,6 @@ namespace {
 
 const char kToken[] = "test-token-5b1f";
 
-TempPostgres* SharedPostgres() {
-  static TempPostgres* server = [] {
-    auto* pg = new TempPostgres;
-    if (!pg->Start()) ADD_FAILURE() << pg->error;
-    return pg;
-  }();
-  return server;
-}
-
 class ServiceTest : public testing::TestWithParam<const char*> {
  protected:
   void SetUp() override {

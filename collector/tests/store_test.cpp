@@ -12,16 +12,6 @@ namespace {
 constexpr int64_t kDay = 86400000;
 constexpr int64_t kDay0 = 20430 * kDay;  // 2025-12-08
 
-// One PostgreSQL server for the whole program.
-TempPostgres* SharedPostgres() {
-  static TempPostgres* server = [] {
-    auto* pg = new TempPostgres;
-    if (!pg->Start()) ADD_FAILURE() << pg->error;
-    return pg;
-  }();
-  return server;
-}
-
 class StoreTest : public testing::TestWithParam<const char*> {
  protected:
   void SetUp() override {

@@ -16,6 +16,8 @@
 #include <sstream>
 #include <thread>
 
+#include <gtest/gtest.h>
+
 #include "report_store.h"
 #include "toolkit/base/utf8.h"
 
@@ -90,7 +92,13 @@ int RunProgram(const std::vector<std::string>& args, std::string* output) {
   return code;
 }
 
-bool PostgresAvailable() { return !PostgresBin().empty(); }
+TempPostgres* SharedPostgres() {
+  // A static object, not a leaked one: its destructor stops the server at exit.
+  static TempPostgres server;
+  static const bool started = server.Start();
+  if (!started) ADD_FAILURE() << server.error;
+  return &server;
+}
 
 bool TempPostgres::Run(const std::vector<std::string>& args) {
   std::vector<std::string> command;

@@ -47,8 +47,9 @@ class TempPostgres {
   bool running_ = false;
 };
 
-// Whether this machine can run the PostgreSQL tests (the server binaries exist).
-bool PostgresAvailable();
+// One server for the whole test program, started on first use (a failure to start is a test
+// failure) and stopped, its folder removed, when the program exits.
+TempPostgres* SharedPostgres();
 
 // The collector executable as a child process, `serve` on 127.0.0.1 and a free port.
 class CollectorProcess {

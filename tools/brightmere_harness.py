@@ -365,6 +365,21 @@ class Harness:
         self.servers.append(self.collector)
         self.wait_listening(self.collector, port_file)
 
+    def start_report_service(self, collector, database):
+        """Replaces the test double on the report port with the real report service
+        (collector/, a native program) storing into `database` ("sqlite:<file>")."""
+        self.stop_collector()
+        port_file = os.path.join(self.run_dir, "collector.port")
+        if os.path.exists(port_file):
+            os.remove(port_file)
+        self.collector = subprocess.Popen(
+            [collector, "serve", "--db", database, "--listen", "127.0.0.1:%d" % COLLECTOR_PORT,
+             "--port-file", port_file],
+            stdout=open(os.path.join(self.run_dir, "collector.out"), "a"),
+            stderr=subprocess.STDOUT)
+        self.servers.append(self.collector)
+        self.wait_listening(self.collector, port_file)
+
     def stop_collector(self):
         """Nothing listens on the collector's port until start_collector."""
         self.collector.terminate()

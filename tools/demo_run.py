@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""The demo run behind tools/demo.sh: starts the local package server and report collector,
-runs the installer under Wine and prints the reports the collector received.
+"""The demo run behind tools/demo.sh: starts the local package server and the report service
+(collector/, storing into an SQLite file), runs the installer under Wine and prints the
+install funnel of the reports the service received.
 
-  demo_run.py interactive|drive --build BUILD_DIR --display-name NAME
+  demo_run.py interactive|drive --build BUILD_DIR --display-name NAME --collector COLLECTOR
 
 interactive: the installer runs on the user's display until the user closes it.
 drive:       nobody is watching (a virtual display): the demo installs by itself like a user
@@ -11,7 +12,9 @@ Runs inside tools/with-wine (DISPLAY and the Wine prefix are ready there).
 """
 import argparse
 import os
+import subprocess
 import sys
+import time
 import types
 
 top = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -56,14 +59,14 @@ def drive(env):
     return 0
 
 
-def print_reports(env):
-    reports = env.reports()
-    print("demo: the report collector received %d reports:" % len(reports))
-    for event, data in reports:
-        print("  %-20s %s" % (event, ", ".join("%s=%s" % kv for kv in data.items())))
+def print_reports(env, collector, database):
     for url in env.opened_urls():
         print("demo: web page opened: %s" % url)
-    print("demo: raw reports in %s" % env.reports_log)
+    # The installer's last reports may still be on their way when it ends.
+    time.sleep(2)
+    print("demo: the report service's funnel of this install (%s):" % database)
+    sys.stdout.flush()
+    subprocess.call([collector, "report", "--db", database, "--since", "1d"])
 
 
 def main(argv):
@@ -71,15 +74,21 @@ def main(argv):
     p.add_argument("mode", choices=("interactive", "drive"))
     p.add_argument("--build", required=True)
     p.add_argument("--display-name", required=True)
+    p.add_argument("--collector", required=True)
     args = p.parse_args(argv)
     options = options_for(os.path.abspath(args.build), args.display_name)
     os.makedirs(options.work_dir, exist_ok=True)
     env = h.Harness(options, os.path.join(args.build, "screenshots", "demo"))
     env.start_servers()
+    database_file = os.path.join(options.work_dir, "reports.db")
+    for suffix in ("", "-wal", "-shm"):
+        if os.path.exists(database_file + suffix):
+            os.remove(database_file + suffix)
+    database = "sqlite:" + database_file
     try:
+        env.start_report_service(args.collector, database)
         env.set_scale(96)
         env.clean_install_state()
-        env.reports_reset()
         if args.mode == "interactive":
             print("demo: the installer is on display %s; close it to end the demo"
                   % os.environ["DISPLAY"])
@@ -88,11 +97,11 @@ def main(argv):
             result = 0
         else:
             result = drive(env)
-        print_reports(env)
+        print_reports(env, args.collector, database)
         return result
     except h.Failure as failure:
         print("demo: %s" % failure, file=sys.stderr)
-        print_reports(env)
+        print_reports(env, args.collector, database)
         return 1
     finally:
         for run in env.runs:

@@ -20,6 +20,7 @@ packages=(
   nsis osslsigncode softhsm2 libengine-pkcs11-openssl
   cmake ninja-build dpkg-dev python3 python3-pil openssl curl
   clang libclang-rt-14-dev libpugixml-dev zlib1g-dev
+  g++ pkg-config libcpp-httplib-dev libsqlite3-dev libpq-dev postgresql libgtest-dev chromium
 )
 
 brightmere_choose_arch "$top"

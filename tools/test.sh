@@ -33,6 +33,15 @@ for table in "$build"/tests/e2e/fault-matrix/{primary,fallback,both,collector}.m
     cat "$table"
   fi
 done
+
+# The report service is a native Linux program: built with the system compiler in
+# build/collector and tested there (SQLite, a real PostgreSQL server, headless Chromium).
+# The same ctest arguments select among its tests; its tests use ephemeral ports only.
+collector_build="$top/build/collector"
+cmake -S "$top/collector" -B "$collector_build" -G Ninja >/dev/null
+cmake --build "$collector_build"
+ctest --test-dir "$collector_build" --output-on-failure "$@" || status=$?
+
 smoke="$build/tests/e2e/i686-smoke.txt"
 if [ -f "$smoke" ] && [ "$smoke" -nt "$started" ]; then printf '\n'; cat "$smoke"; fi
 brightmere_describe_arch

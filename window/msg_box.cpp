@@ -39,6 +39,7 @@ class MsgBox : public ui::WindowImplBase {
       content_->SetText(content);
     ShowButton(yes_, yesText, true);
     ShowButton(no_, noText, yesText.empty());
+    FitHeightToContent();
   }
 
   LRESULT OnCloseMessage(WPARAM wParam, LPARAM lParam, bool& handled) override {
@@ -79,6 +80,31 @@ class MsgBox : public ui::WindowImplBase {
                        2 * kCaptionRoom;  // at 100 %, rounded up
     if (needed > width.value)
       button->SetFixedWidth(needed);
+  }
+
+  // The layout's height suits two lines; a longer text (an address, a chosen folder the user
+  // must be able to read whole) makes the box taller rather than being cut. The native edit
+  // says how many lines it wraps the text into: its rules differ from any estimate.
+  void FitHeightToContent() {
+    HWND edit = content_ ? GetEditWindow(content_) : nullptr;
+    if (!edit)
+      return;
+    Relayout();
+    const int scale = GetDisplayScale();
+    const ui::LayoutContext context{scale, &ui::GlobalManager::GetFonts()};
+    const int lines = static_cast<int>(SendMessageW(edit, EM_GETLINECOUNT, 0, 0));
+    const int textHeight =
+        lines * context.measurer->MeasureText(L"", content_->GetFont(), scale).height;
+    if (textHeight > content_->GetPos().Height())
+      content_->SetFixedHeight((textHeight * 100 + scale - 1) / scale);
+    RECT rect = {};
+    GetWindowRect(GetHWND(), &rect);
+    const int needed = GetRoot()->MeasureContent(context).height;
+    if (needed <= rect.bottom - rect.top)
+      return;
+    SetWindowPos(GetHWND(), nullptr, 0, 0, rect.right - rect.left, needed,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Relayout();
   }
 
   bool OnClick(const ui::EventArgs& e) {

@@ -147,6 +147,20 @@ TEST_P(TextFitTest, EveryMessageBox) {
     ASSERT_NE(window, nullptr);
     std::vector<std::string> cut = CutTexts(window);
     EXPECT_TRUE(cut.empty()) << base::WideToUtf8(box[1]) << ": " << testing::PrintToString(cut);
+    // Every line the edit wraps the text into is inside its rectangle, and the buttons are
+    // inside the box: a long address or folder makes the box taller instead.
+    auto* content = window->FindControl<ui::RichEdit>(L"content");
+    ASSERT_NE(content, nullptr);
+    HWND edit = FindWindowExW(hwnd, nullptr, nullptr, nullptr);
+    ASSERT_NE(edit, nullptr);
+    const int lines = static_cast<int>(SendMessageW(edit, EM_GETLINECOUNT, 0, 0));
+    const int lineHeight =
+        ui::GlobalManager::GetFonts().MeasureText(L"", content->GetFont(), GetParam()).height;
+    EXPECT_LE(lines * lineHeight, content->GetPos().Height()) << base::WideToUtf8(box[1]);
+    RECT client = {};
+    GetClientRect(hwnd, &client);
+    EXPECT_LE(window->FindControl(L"btn_yes")->GetPos().bottom, client.bottom)
+        << base::WideToUtf8(box[1]);
     DestroyWindow(hwnd);
     ui::PumpPending();
   }

@@ -53,3 +53,24 @@ void* OpenInFolder(void* folder, const std::wstring& name, RelativeOpen how,
   }
   return handle;
 }
+
+void* OpenPlainFolder(const std::wstring& path, unsigned long access, unsigned long* error) {
+  HANDLE handle = CreateFileW(path.c_str(), access | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    *error = GetLastError();
+    return nullptr;
+  }
+  BY_HANDLE_FILE_INFORMATION info = {};
+  if (!GetFileInformationByHandle(handle, &info) ||
+      !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    CloseHandle(handle);
+    *error = kReparsePointEncountered;
+    return nullptr;
+  }
+  *error = 0;
+  return handle;
+}

@@ -13,6 +13,9 @@
 
 #include <string>
 
+// ERROR_REPARSE_POINT_ENCOUNTERED, which older SDK headers lack.
+inline constexpr unsigned long kReparsePointEncountered = 4395;
+
 // What OpenInFolder does with the name.
 enum class RelativeOpen {
   kCreateFolder,  // a new folder; fails with ERROR_ALREADY_EXISTS if the name is taken
@@ -25,3 +28,9 @@ enum class RelativeOpen {
 void* OpenInFolder(void* folder, const std::wstring& name, RelativeOpen how,
                    unsigned long access, unsigned long share, void* descriptor,
                    unsigned long* error);
+
+// A handle (HANDLE) to the folder at `path` with `access` (synchronous, every sharing mode),
+// opened itself and never followed: null with the system error code in `error` when it
+// cannot be opened, or with kReparsePointEncountered when it is a link or no folder.
+// The starting point for OpenInFolder.
+void* OpenPlainFolder(const std::wstring& path, unsigned long access, unsigned long* error);

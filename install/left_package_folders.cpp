@@ -8,23 +8,6 @@
 
 namespace {
 
-HANDLE OpenCandidate(const std::wstring& dir) {
-  HANDLE handle = CreateFileW(dir.c_str(), FILE_LIST_DIRECTORY | FILE_TRAVERSE |
-                              FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return nullptr;
-  BY_HANDLE_FILE_INFORMATION info = {};
-  if (!GetFileInformationByHandle(handle, &info) ||
-      !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
-      (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-    CloseHandle(handle);
-    return nullptr;
-  }
-  return handle;
-}
-
 // Opens the folder for deletion, which fails while a running installer holds it. Only a
 // plain folder is emptied and removed.
 bool RemoveFolderIn(HANDLE dir, const std::wstring& name) {
@@ -53,7 +36,8 @@ int RemoveLeftPackageFolders(const std::vector<std::wstring>& dirs) {
   int removed = 0;
   for (const std::wstring& dir : dirs) {
     if (dir.empty() || HasReparsePointOnTheWay(dir)) continue;
-    HANDLE handle = OpenCandidate(dir);
+    unsigned long error = 0;
+    HANDLE handle = OpenPlainFolder(dir, FILE_LIST_DIRECTORY | FILE_TRAVERSE, &error);
     if (!handle) continue;
     for (const FolderEntry& entry : ListFolder(handle)) {
       if ((entry.attributes & FILE_ATTRIBUTE_DIRECTORY) &&

@@ -24,24 +24,6 @@ namespace {
 constexpr DWORD kHeldAccess = FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES;
 constexpr DWORD kHeldShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
 
-bool IsPlainFolder(HANDLE handle) {
-  BY_HANDLE_FILE_INFORMATION info = {};
-  return GetFileInformationByHandle(handle, &info) &&
-         (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-         !(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
-// The parent, held while the folder is made in it: the new folder is then made in the very
-// folder that was looked at, whatever happens to the path meanwhile.
-HANDLE OpenParent(const std::wstring& parent) {
-  HANDLE handle = CreateFileW(parent.c_str(), FILE_TRAVERSE | FILE_ADD_SUBDIRECTORY |
-                              FILE_READ_ATTRIBUTES | SYNCHRONIZE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  return handle == INVALID_HANDLE_VALUE ? nullptr : handle;
-}
-
 }  // namespace
 
 std::wstring NewPackageFolderName() {
@@ -62,16 +44,11 @@ std::unique_ptr<PackageFolder> PackageFolder::Create(const std::wstring& parent,
     *error = kReparsePointEncountered;
     return nullptr;
   }
-  HANDLE parentHandle = OpenParent(parent);
-  if (!parentHandle) {
-    *error = GetLastError();
+  // The parent, held while the folder is made in it: the new folder is then made in the very
+  // folder that was looked at, whatever happens to the path meanwhile.
+  HANDLE parentHandle = OpenPlainFolder(parent, FILE_TRAVERSE | FILE_ADD_SUBDIRECTORY, error);
+  if (!parentHandle)
     return nullptr;
-  }
-  if (!IsPlainFolder(parentHandle)) {
-    CloseHandle(parentHandle);
-    *error = kReparsePointEncountered;
-    return nullptr;
-  }
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(kPackageFolderSddl, SDDL_REVISION_1,
                                                             &descriptor, nullptr)) {

@@ -25,8 +25,8 @@
 #include <memory>
 #include <string>
 
-// ERROR_REPARSE_POINT_ENCOUNTERED, which older SDK headers lack.
-inline constexpr unsigned long kReparsePointEncountered = 4395;
+#include "app/relative_file.h"  // kReparsePointEncountered
+
 
 class PackageFolder {
  public:

@@ -8,8 +8,9 @@
 # - the namespace has its own binfmt_misc instance, in which every i386 ELF program fails to
 #   start with "Exec format error", so tools/machine.sh finds "cannot run 32-bit code" and the
 #   set-up registers its qemu-user entry in that instance, where it applies only inside;
-# - its network is a loopback of its own: the tests' servers do not meet anything running
-#   outside, and nothing inside reaches a package registry.
+# - its network is a loopback of its own and its /tmp a folder of its own: the tests' servers,
+#   displays and Wine servers meet nothing running outside, and nothing inside reaches a
+#   package registry.
 # Package installation does not work inside, so the set-up's package and source steps run
 # here first, outside, for a machine that cannot run 32-bit code (BRIGHTMERE_PREPARE_NO_IA32).
 # Needs a kernel whose binfmt_misc can be mounted inside a user namespace (Linux 6.7 or later).
@@ -27,6 +28,9 @@ inner='
 set -euo pipefail
 read -r _ <"$1"; shift
 ip link set lo up
+# A /tmp of its own: display locks and sockets, Wine server sockets and temporary files
+# meet nothing of a run outside.
+mount -t tmpfs tmpfs /tmp
 binfmt=/proc/sys/fs/binfmt_misc
 mount -t binfmt_misc binfmt_misc "$binfmt"
 refuse=$(mktemp)

@@ -16,7 +16,7 @@ extra=()
 if [ "$BRIGHTMERE_TEST_ARCH" = x86_64 ]; then
   ship="$BRIGHTMERE_SHIP_BUILD"
   brightmere_configure "$top" "$ship" i686
-  cmake --build "$ship" --target brightmere-online-installer ui_probe
+  cmake --build "$ship" --target brightmere-online-installer
   extra=(-DBRIGHTMERE_SHIPPED_BUILD="$ship")
 fi
 brightmere_configure "$top" "$build" "$BRIGHTMERE_TEST_ARCH" "${extra[@]}"

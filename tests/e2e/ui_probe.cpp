@@ -5,15 +5,9 @@
 //   ui_probe list class:NAME     the same for the first visible window of a window class
 //   ui_probe press TARGET ID     the default action of child ID ("Press" on a button)
 //   ui_probe windows             every visible top-level window: title, class, rectangle
-//   ui_probe await TARGET NAME SECONDS
-//                                waits until the window shows a visible control of that name,
-//                                then lists it as "list" does: one process start for what
-//                                would otherwise be a poll (a start costs a minute where 32-bit
-//                                programs run through qemu-user)
 //
-// Exit code 0 on success, 2 when the window is not there (the driver polls on that) or, for
-// await, the control did not show in time, 1 on other errors. Output is ASCII: non-ASCII text
-// is escaped as \uXXXX.
+// Exit code 0 on success, 2 when the window is not there (the driver polls on that), 1 on
+// other errors. Output is ASCII: non-ASCII text is escaped as \uXXXX.
 #include <windows.h>
 #include <oleacc.h>
 
@@ -177,40 +171,6 @@ int List(const std::wstring& target) {
   return 0;
 }
 
-bool ShowsControl(const std::wstring& target, const std::wstring& name) {
-  HWND window = FindTarget(target);
-  IAccessible* acc = nullptr;
-  if (!window || FAILED(AccessibleObjectFromWindow(window, OBJID_CLIENT, __uuidof(IAccessible),
-                                                   reinterpret_cast<void**>(&acc))) || !acc)
-    return false;
-  long count = 0;
-  acc->get_accChildCount(&count);
-  bool shown = false;
-  for (long id = 1; id <= count && !shown; ++id) {
-    VARIANT child;
-    VariantInit(&child);
-    child.vt = VT_I4;
-    child.lVal = id;
-    BSTR text = nullptr;
-    VARIANT state;
-    VariantInit(&state);
-    shown = acc->get_accName(child, &text) == S_OK && TakeBstr(text) == name &&
-            acc->get_accState(child, &state) == S_OK && state.vt == VT_I4 &&
-            !(state.lVal & STATE_SYSTEM_INVISIBLE);
-  }
-  acc->Release();
-  return shown;
-}
-
-int Await(const std::wstring& target, const std::wstring& name, long seconds) {
-  const ULONGLONG deadline = GetTickCount64() + static_cast<ULONGLONG>(seconds) * 1000;
-  while (!ShowsControl(target, name)) {
-    if (GetTickCount64() >= deadline) return 2;
-    Sleep(250);
-  }
-  return List(target);
-}
-
 int Press(const std::wstring& target, long id) {
   HWND window = FindTarget(target);
   if (!window) return 2;
@@ -266,11 +226,8 @@ int wmain(int argc, wchar_t** argv) {
     result = Press(argv[2], wcstol(argv[3], nullptr, 10));
   else if (command == L"windows" && argc == 2)
     result = Windows();
-  else if (command == L"await" && argc == 5)
-    result = Await(argv[2], argv[3], wcstol(argv[4], nullptr, 10));
   else
-    fprintf(stderr, "usage: ui_probe list TARGET | press TARGET ID | windows | "
-                    "await TARGET NAME SECONDS\n");
+    fprintf(stderr, "usage: ui_probe list TARGET | press TARGET ID | windows\n");
   fflush(stdout);
   CoUninitialize();
   return result;

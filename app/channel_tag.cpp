@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -62,12 +63,20 @@ bool ReadChannelStampFromFile(const std::wstring& path, std::string* stamp) {
 }
 
 bool ReadChannelTag(std::wstring* tag) {
-  wchar_t path[1024] = {};
-  const DWORD length = GetModuleFileNameW(nullptr, path, 1024);
-  std::string stamp;
-  if (length > 0 && length < 1024 && ReadChannelStampFromFile(path, &stamp)) {
-    *tag = base::Utf8ToWide(stamp);  // printable ASCII, so never empty
-    return true;
-  }
-  return ReadResourceTag(tag);
+  // Read once: the settings and the reports both ask at start, on different threads.
+  static const std::optional<std::wstring> kTag = []() -> std::optional<std::wstring> {
+    wchar_t path[1024] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, 1024);
+    std::string stamp;
+    if (length > 0 && length < 1024 && ReadChannelStampFromFile(path, &stamp))
+      return base::Utf8ToWide(stamp);  // printable ASCII, so never empty
+    std::wstring resourceTag;
+    if (ReadResourceTag(&resourceTag))
+      return resourceTag;
+    return std::nullopt;
+  }();
+  if (!kTag)
+    return false;
+  *tag = *kTag;
+  return true;
 }

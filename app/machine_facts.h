@@ -17,7 +17,8 @@
 // The executable's channel tag: an acceptable channel stamp in its signature
 // (app/channel_stamp.h) when there is one, otherwise its CHANNEL resource (id 138). False when
 // there is neither (tag left untouched); true otherwise, with an empty tag when the resource's
-// bytes are not valid UTF-8. A stamp that is unacceptable or unreadable is ignored.
+// bytes are not valid UTF-8. A stamp that is unacceptable or unreadable is ignored. Read once
+// per process.
 bool ReadChannelTag(std::wstring* tag);
 
 // The acceptable channel stamp of the PE file at `path`; false when it has none. Reads the

@@ -1,3 +1,11 @@
+# The product the installer is built for: its folder holds the settings, skin, texts and icon.
+set(BRIGHTMERE_PRODUCT "products/brightmere" CACHE PATH
+    "The product folder (relative to the source tree or absolute)")
+get_filename_component(BRIGHTMERE_PRODUCT_DIR "${BRIGHTMERE_PRODUCT}" ABSOLUTE BASE_DIR "${CMAKE_SOURCE_DIR}")
+if(NOT EXISTS "${BRIGHTMERE_PRODUCT_DIR}/themes" OR NOT EXISTS "${BRIGHTMERE_PRODUCT_DIR}/lang")
+  message(FATAL_ERROR "BRIGHTMERE_PRODUCT: '${BRIGHTMERE_PRODUCT_DIR}' is not a product folder (it needs themes/ and lang/)")
+endif()
+
 # Product and deployment settings that are fixed when the installer is built. A test or demo
 # build points the hosts at a loopback host:port.
 set(BRIGHTMERE_DISPLAY_NAME "明湖图片转换器" CACHE STRING "Product name shown to users")

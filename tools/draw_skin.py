@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""Draws every image of the installer's skin into resources/themes/<theme>/.
+"""Draws every image of the installer's skin into <product>/themes/<theme>/.
 
 Each theme folder gets the same images drawn for its display scale (100 %, 125 %, 150 %), so
 nothing is ever scaled from a bitmap. Shapes are drawn at several times the target size and
@@ -7,7 +7,7 @@ reduced with a Lanczos filter, which gives anti-aliased edges. The output is det
 running the program again gives byte-identical PNGs, so the images are committed and the build
 does not need PIL.
 
-Usage: tools/draw_skin.py [resources-dir]   (default: resources/ next to this folder)
+Usage: tools/draw_skin.py [product-dir]   (default: products/brightmere)
 """
 import os
 import sys
@@ -338,7 +338,7 @@ def images(scale):
 
 
 def main():
-    root = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "resources")
+    root = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "products", "brightmere")
     for theme, scale in THEMES.items():
         for rel, img in sorted(images(scale).items()):
             path = os.path.join(root, "themes", theme, rel)

@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 """Packs the skin folder into the zip that becomes the installer's THEME resource.
 
-Usage: make_theme_zip.py RESOURCES_DIR OUTPUT_ZIP [PNG_OPTIMISER]
+Usage: make_theme_zip.py PRODUCT_DIR OUTPUT_ZIP [PNG_OPTIMISER]
 
-Entry names start with "resources/"; folders are stored entries of their own, files are
-deflated; there is no archive comment. Entries are sorted and carry a fixed time stamp, so the
+The product folder's "lang" and "themes" are packed; entry names start with "resources/";
+folders are stored entries of their own, files are deflated; there is no archive comment. Entries are sorted and carry a fixed time stamp, so the
 same tree always gives the same archive. The three theme folders must hold identical XML: the
 toolkit scales one layout for every display scale, so a copy that drifted apart is a build error.
 
@@ -21,20 +21,20 @@ import zipfile
 THEMES = ("default", "default-hdpi", "default-xhdpi")
 SKIN_FOLDERS = ("lang", "themes")
 STAMP = (2020, 1, 1, 0, 0, 0)
+PREFIX = "resources/"
 
 
 def collect(root):
-    """Sorted archive names below `root`'s parent, folders ending in '/'. Only the skin's own
-    folders are packed; build files next to them stay out."""
+    """Sorted (archive name, source path or None for a folder) pairs. Only the skin's own
+    folders are packed; the product's settings and icon next to them stay out."""
     root = os.path.abspath(root)
-    base = os.path.dirname(root)
-    names = [os.path.basename(root) + "/"]
+    entries = [(PREFIX, None)]
     for top in SKIN_FOLDERS:
         for folder, dirs, files in os.walk(os.path.join(root, top)):
-            rel = os.path.relpath(folder, base).replace(os.sep, "/")
-            names.append(rel + "/")
-            names += [rel + "/" + name for name in files]
-    return base, sorted(names)
+            rel = PREFIX + os.path.relpath(folder, root).replace(os.sep, "/")
+            entries.append((rel + "/", None))
+            entries += [(rel + "/" + name, os.path.join(folder, name)) for name in files]
+    return sorted(entries)
 
 
 def check_identical_xml(root):
@@ -77,10 +77,9 @@ def main():
     problems = check_identical_xml(root)
     if problems:
         sys.exit("make_theme_zip: " + "; ".join(problems))
-    base, names = collect(root)
     temporary = output + ".tmp"
     with zipfile.ZipFile(temporary, "w") as archive:
-        for name in names:
+        for name, path in collect(root):
             info = zipfile.ZipInfo(name, STAMP)
             info.create_system = 0  # MS-DOS attributes, as Windows tools write them
             if name.endswith("/"):
@@ -90,7 +89,6 @@ def main():
             else:
                 info.compress_type = zipfile.ZIP_DEFLATED
                 info.external_attr = 0x20  # archive bit
-                path = os.path.join(base, name)
                 if optimiser and name.endswith(".png"):
                     data = optimised_png(path, optimiser)
                 else:

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "app/desktop_shell.h"
+#include "toolkit/base/text_table.h"
 #include "window/replace_all.h"
 
 namespace {
@@ -65,6 +66,6 @@ std::wstring SystemMessageText(int code) {
   return text;
 }
 
-std::wstring FailureReasonText(int code, const std::wstring& suffix) {
-  return L"失败原因：" + SystemMessageText(code) + suffix;
+std::wstring FailureReasonText(int code, const std::wstring& stage) {
+  return base::Text("failure_reason", {{"error", SystemMessageText(code)}, {"stage", stage}});
 }

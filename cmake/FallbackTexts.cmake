@@ -3,9 +3,6 @@
 # fallback_texts.h (build::kFallbackTexts, the same `key = value` lines).
 #
 #   target_link_libraries(my_target PRIVATE fallback_texts)
-if(NOT DEFINED BRIGHTMERE_PRODUCT_DEFAULT_LANGUAGE)
-  set(BRIGHTMERE_PRODUCT_DEFAULT_LANGUAGE "zh_CN")
-endif()
 set(_texts_file "${BRIGHTMERE_PRODUCT_DIR}/lang/${BRIGHTMERE_PRODUCT_DEFAULT_LANGUAGE}/strings.ini")
 if(NOT EXISTS "${_texts_file}")
   message(FATAL_ERROR "${_texts_file}: the default language's string table is missing")

@@ -4,8 +4,8 @@
 #include <shlobj.h>
 
 #include "app/desktop_shell.h"
+#include "toolkit/base/replace_all.h"
 #include "toolkit/base/text_table.h"
-#include "window/replace_all.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 // whoever writes the user's file associations or ends the user's shell would then choose
 // what runs as administrator. The caller tells the user instead.
 //
-//   if (!ShellExecuteAsDesktopUser(installDir + L"\\brightmere.exe", L"", installDir))
+//   if (!ShellExecuteAsDesktopUser(installDir + L"\\" + build::kAppExeName, L"", installDir))
 //     ...;  // say where the application was installed
 //
 // Threading: UI thread (COM is initialised for the call if the thread has not done so).

@@ -3,11 +3,11 @@
 // would otherwise run with those rights.
 //
 //   HardenDllSearchPath();                        // first statement of wWinMain
-//   BindDelayLoadedImports(BRIGHTMERE_DELAY_IMPORTS(gdiplus));
+//   BindDelayLoadedImports(DELAY_IMPORTS_OF(gdiplus));
 //
 // Every library loaded by name at run time goes through base::LoadSystemLibrary
 // (toolkit/base/system_library.h). Libraries that are not KnownDLLs are delay-loaded
-// (brightmere_delay_load in cmake/DelayLoad.cmake); their loads go through it as well.
+// (cmake/DelayLoad.cmake); their loads go through it as well.
 //
 // Threading: both once, on the main thread, before any other thread exists.
 #pragma once
@@ -27,9 +27,9 @@ void HardenDllSearchPath();
 bool BindDelayLoadedImports(const ImgDelayDescr& imports);
 
 // The delay import descriptor of lib<name> in a program that delay-loads it
-// (brightmere_delay_load; dlltool names it after the delay import library's file, without
+// (cmake/DelayLoad.cmake; dlltool names it after the delay import library's file, without
 // the i686 leading underscore, hence the assembler name).
-#define BRIGHTMERE_DELAY_IMPORTS(name) delay_imports_of_##name
-#define BRIGHTMERE_DECLARE_DELAY_IMPORTS(name)                 \
-  extern "C" const ImgDelayDescr BRIGHTMERE_DELAY_IMPORTS(name) \
+#define DELAY_IMPORTS_OF(name) delay_imports_of_##name
+#define DECLARE_DELAY_IMPORTS(name)                   \
+  extern "C" const ImgDelayDescr DELAY_IMPORTS_OF(name) \
       __asm__("__DELAY_IMPORT_DESCRIPTOR_lib" #name "_a")

@@ -5,16 +5,16 @@
 #include "app/dll_hardening.h"
 #include "app/main_thread.h"
 #include "app/startup/installer_startup.h"
-#if defined(BRIGHTMERE_TRACE)
+#if defined(INSTALLER_TRACE)
 #include "app/startup/startup_trace.h"
 #include "toolkit/ui/win/paint_trace.h"
 #endif
 
-BRIGHTMERE_DECLARE_DELAY_IMPORTS(gdiplus);
+DECLARE_DELAY_IMPORTS(gdiplus);
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previousInstance, LPWSTR commandLine,
                     int showMode) {
-#if defined(BRIGHTMERE_TRACE)
+#if defined(INSTALLER_TRACE)
   // Only the bench build reads the trace variables: in the shipped installer, which runs as
   // administrator, a variable any program of the user can set must not name a file to write.
   BeginStartupTrace();
@@ -24,7 +24,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE previousInstance, LPWSTR comma
   HardenDllSearchPath();
   // GDI+ takes float arguments, which the x86_64 delay-load stub would lose on each
   // function's first call.
-  BindDelayLoadedImports(BRIGHTMERE_DELAY_IMPORTS(gdiplus));
+  BindDelayLoadedImports(DELAY_IMPORTS_OF(gdiplus));
   CommandLineArgs::Instance().Parse(commandLine ? commandLine : L"");
   MainThread mainThread(InstallerStartupSteps());
   mainThread.RunOnCurrentThreadWithLoop(base::MessageLoopType::kUi);

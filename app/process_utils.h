@@ -2,7 +2,7 @@
 // waiting for its exit code, and ending this process. The install flow uses them to make sure the installed
 // program is not running while its setup replaces it, and to run the package's silent setup.
 //
-//   if (FindProcessesByName(L"brightmere.exe", false) > 0) { ... ask the user ... }
+//   if (FindProcessesByName(build::kAppExeName, false) > 0) { ... ask the user ... }
 //   int code = RunHiddenAndWait(L"", L"\"C:\\Temp\\setup.exe\" /S /D=C:\\Apps\\x");
 //
 // Threading: any thread. RunHiddenAndWait blocks until the child ends, so it belongs on a

@@ -1,6 +1,6 @@
 // Keeps a second copy of the installer from running: the first instance holds the named
-// mutex "BrightmereInstaller" for its whole life; a later one asks the user to close the
-// first and retry, or to give up.
+// mutex the product names (mutex_name) for its whole life; a later one asks the user to
+// close the first and retry, or to give up.
 //
 //   if (!GuardSingleInstance()) { PostQuitMessage(0); return; }
 //

@@ -3,7 +3,7 @@
 
 Each figure is measured next to its reference in the same run, alternating the two, and shown
 as the median with min and max over the runs:
-  start-up      process creation to the end of the first paint (BRIGHTMERE_TRACE_STARTUP),
+  start-up      process creation to the end of the first paint (INSTALLER_TRACE_STARTUP),
                 the installer against a minimal GDI+ window program
   download      the installer's download job (download_bench.exe, RunDownloadJob) fetching
                 the 200 MiB package from the local package server, against Linux curl
@@ -13,7 +13,7 @@ as the median with min and max over the runs:
                 shown), against the engine's bare transfer + one signature check + the setup
                 run alone (download_bench engine, verify, setup), measured before each install
   idle cost     the installer's CPU time while the setup runs (window_probe watch) and the
-                area each paint covers (BRIGHTMERE_TRACE_PAINT)
+                area each paint covers (INSTALLER_TRACE_PAINT)
   footprint     the stripped executable and the peak private bytes during the install
 
 Python standard library only. Needs DISPLAY and a ready Wine prefix (tools/with-wine).
@@ -239,7 +239,7 @@ class Bench:
         trace = os.path.join(self.work, "startup-%s.txt" % label)
         if os.path.exists(trace):
             os.remove(trace)
-        env = dict(self.env, BRIGHTMERE_TRACE_STARTUP=windows_path(trace))
+        env = dict(self.env, INSTALLER_TRACE_STARTUP=windows_path(trace))
         process = self.spawn(exe, env=env)
         try:
             wait_until(label + " first paint", lambda: os.path.exists(trace)
@@ -379,7 +379,7 @@ class Bench:
         ref_samples = os.path.join(self.work, "probe-%s-reference.txt" % label)
         success = os.path.join(self.work, "success-%s.txt" % label)
         stop = os.path.join(self.work, "stop-%s" % label)
-        env = dict(self.env, BRIGHTMERE_TRACE_PAINT=windows_path(paints))
+        env = dict(self.env, INSTALLER_TRACE_PAINT=windows_path(paints))
         if hang_seconds:
             # The demo setup then waits forever: the install page stays up with the tick.
             env["BRIGHTMERE_DEMO_HANG"] = "1"

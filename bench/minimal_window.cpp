@@ -1,6 +1,6 @@
 // The start-up reference: the smallest GDI+ window program, built with the installer's
 // toolchain and flags. It paints a 600x400 window once with GDI+ (a fill and a line of text),
-// records the same start-up times as the installer (BRIGHTMERE_TRACE_STARTUP) and ends.
+// records the same start-up times as the installer (INSTALLER_TRACE_STARTUP) and ends.
 // With "--stay" it stays open instead: the idle window the responsiveness probe compares
 // the installer with.
 // Threading: one thread.
@@ -57,7 +57,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR commandLine, int showM
   windowClass.lpfnWndProc = WindowProc;
   windowClass.hInstance = instance;
   windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
-  windowClass.lpszClassName = L"BrightmereBenchMinimal";
+  windowClass.lpszClassName = L"BenchMinimalWindow";
   RegisterClassW(&windowClass);
   HWND window = CreateWindowExW(0, windowClass.lpszClassName, L"Minimal GDI+ window", WS_POPUP,
                                 CW_USEDEFAULT, CW_USEDEFAULT, 600, 400, nullptr, nullptr,

@@ -15,7 +15,7 @@
 //   unsigned long error = 0;
 //   std::unique_ptr<PackageFolder> folder = PackageFolder::Create(packageDir, &error);
 //   if (!folder) { ... fail the download with error ... }
-//   std::wstring packagePath = folder->Path() + L"\\brightmereInstaller.exe";
+//   std::wstring packagePath = folder->Path() + L"\\" + build::kPackageFileName;
 //   ...                                         // download, check, run the setup
 //   folder.reset();                             // removes the folder and the package
 //

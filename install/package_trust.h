@@ -38,7 +38,7 @@ struct ExpectedSigner {
   std::wstring keys;     // ";"-separated SHA-256 (hex) of the accepted public keys; empty: any
 };
 
-// The signer this build names (BRIGHTMERE_PACKAGE_SIGNER, _ISSUER and _KEYS).
+// The signer this build names (the product's package_signer, _issuer and _keys).
 ExpectedSigner BuildPackageSigner();
 
 // True when `keySha256` (hex) is one of the ";"-separated `keys`, whatever the case of the

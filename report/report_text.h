@@ -5,7 +5,7 @@
 //   ReportParams params;
 //   params[L"ClickSrc"] = L"Install";
 //   std::wstring text = ComposeReport(L"OnClick", BuildDataObject(params), identity);
-//   // {"eventId":"OnClick","imei":"…","appver":"2.1.0.7","appName":"DOVizorivev",
+//   // {"eventId":"OnClick","imei":"…","appver":"2.1.0.7","appName":"<product>",
 //   //  "data":{"ClickSrc":"Install"}}
 //   std::string body = BuildUploadBody(text);  // "log=eyJldmVudElkIjoi…"
 //

@@ -40,13 +40,13 @@ void BeginStartupTrace() {
   FILETIME now;
   GetSystemTimeAsFileTime(&now);
 
-  startupFile = ReadEnvironment(L"BRIGHTMERE_TRACE_STARTUP");
+  startupFile = ReadEnvironment(L"INSTALLER_TRACE_STARTUP");
   if (!startupFile.empty()) {
     FILETIME created, exited, kernel, user;
     if (GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user))
       entryMs = (static_cast<double>(AsTicks(now)) - AsTicks(created)) / kFiletimeTicksPerMs;
   }
-  std::wstring paintFile = ReadEnvironment(L"BRIGHTMERE_TRACE_PAINT");
+  std::wstring paintFile = ReadEnvironment(L"INSTALLER_TRACE_PAINT");
   if (!paintFile.empty()) paintLog = _wfopen(paintFile.c_str(), L"w");
 }
 

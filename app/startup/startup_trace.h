@@ -1,11 +1,11 @@
 // Opt-in timing of start-up and painting, for the benchmarks in bench/. Reads the environment
 // once at process entry; without the variables below every call returns at once. Linked only
-// into the bench programs and the traced installer (brightmere-online-installer-traced,
-// built with BRIGHTMERE_TRACE); the shipped installer never reads these variables.
+// into the bench programs and the traced installer (the installer's "-traced" target, built
+// with INSTALLER_TRACE); the shipped installer never reads these variables.
 //
-//   BRIGHTMERE_TRACE_STARTUP=<file>  "entry_ms=" and "first_paint_ms=" lines, both measured
+//   INSTALLER_TRACE_STARTUP=<file>  "entry_ms=" and "first_paint_ms=" lines, both measured
 //                                    from the process's creation time, so the loader counts.
-//   BRIGHTMERE_TRACE_PAINT=<file>    one line per paint: wall-clock milliseconds since 1970
+//   INSTALLER_TRACE_PAINT=<file>    one line per paint: wall-clock milliseconds since 1970
 //                                    and the repainted rectangle "t left top right bottom".
 //
 //   int WINAPI wWinMain(...) {

@@ -61,7 +61,7 @@ int main(int argc, char** argv) {
       const httplib::Headers headers = {
           {"Accept-Charset", "utf-8;q=0.7,*;q=0.3"}, {"Accept-Encoding", "deflate"},
           {"Accept-Language", "en-US,en;q=0.9"}, {"Cache-Control", "no-cache"},
-          {"Cookie", "appname=DOVizorivev;appver=2.1.0.7;channel=bench;imei=x;os=windows;"
+          {"Cookie", "appname=BenchApp;appver=2.1.0.7;channel=bench;imei=x;os=windows;"
                      "system=Windows 10 64bit;"},
           {"User-Agent", "Mozilla/5.0 (Windows NT 6.1) AppleWebKit/537.36 (KHTML, like Gecko) "
                          "Chrome/56.0.2924.90 Safari/537.36"}};
@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
         char imei[40];
         std::snprintf(imei, sizeof imei, "%08x%024ld", t, n);
         const std::string text = std::string("{\"eventId\":\"AppStart\",\"imei\":\"") + imei +
-                                 "\",\"appver\":\"2.1.0.7\",\"appName\":\"DOVizorivev\","
+                                 "\",\"appver\":\"2.1.0.7\",\"appName\":\"BenchApp\","
                                  "\"data\":{\"Dpi\":\"96\",\"FirstStart\":\"true\",\"Scale\":\"100\"}}";
         httplib::Client http("127.0.0.1", port);  // a new connection, as the installer makes
         http.set_read_timeout(30);

@@ -2,12 +2,23 @@
 
 #include <algorithm>
 
+#include "build_settings.h"
+#include "toolkit/base/utf8.h"
+
 namespace {
 
 const char* const kStepNames[] = {"started", "install clicked", "download succeeded",
                                   "setup succeeded", "installed"};
-// The exit survey's reason labels, as the installer appends them to the answer.
-const char* const kSurveyLabels[] = {"已安装", "曾安装", "下载错", "不喜欢", "无理由"};
+// The exit survey's reason labels, as the installer appends them to the answer: the product's
+// report vocabulary.
+const std::vector<std::string>& SurveyLabels() {
+  static const std::vector<std::string> labels = [] {
+    std::vector<std::string> out;
+    for (const wchar_t* label : build::kReportSurveyLabels) out.push_back(base::WideToUtf8(label));
+    return out;
+  }();
+  return labels;
+}
 
 std::string Value(const Report& r, const char* key) {
   auto it = r.data.find(key);
@@ -33,10 +44,10 @@ int StepOf(const Report& r) {
 bool SplitLabels(std::string tail, std::vector<std::string>* labels) {
   while (!tail.empty()) {
     bool found = false;
-    for (const char* label : kSurveyLabels) {
+    for (const std::string& label : SurveyLabels()) {
       if (StartsWith(tail, label)) {
         labels->push_back(label);
-        tail.erase(0, std::string(label).size());
+        tail.erase(0, label.size());
         found = true;
         break;
       }
@@ -46,8 +57,8 @@ bool SplitLabels(std::string tail, std::vector<std::string>* labels) {
   return true;
 }
 
-// "Start " + free text + " " + labels is the survey's answer; "Start 已安装" (no space after
-// the text) is the close button's and is not.
+// "Start " + free text + " " + labels is the survey's answer; the close button's value on the
+// finished page is not one.
 void AddSurvey(const Report& r, FunnelSummary* s) {
   const std::string value = Value(r, "btn_exit");
   if (!StartsWith(value, "Start ")) return;

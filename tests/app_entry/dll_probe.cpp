@@ -16,7 +16,7 @@
 #include "toolkit/base/system_library.h"
 #include "toolkit/ui/win/gdiplus_include.h"
 
-BRIGHTMERE_DECLARE_DELAY_IMPORTS(gdiplus);
+DECLARE_DELAY_IMPORTS(gdiplus);
 
 namespace {
 
@@ -77,7 +77,7 @@ int wmain(int argc, wchar_t** argv) {
     return CallVersionFunction();
   if (mode == L"float-call") {
     HardenDllSearchPath();
-    if (!BindDelayLoadedImports(BRIGHTMERE_DELAY_IMPORTS(gdiplus)))
+    if (!BindDelayLoadedImports(DELAY_IMPORTS_OF(gdiplus)))
       return 6;
     return CallFloatFunction();
   }

@@ -8,7 +8,7 @@ search itself honest.
 """
 import sys
 
-NAMES = ("BRIGHTMERE_TRACE_STARTUP", "BRIGHTMERE_TRACE_PAINT")
+NAMES = ("INSTALLER_TRACE_STARTUP", "INSTALLER_TRACE_PAINT")
 
 
 def found_names(path):

@@ -278,6 +278,8 @@ TEST_P(AccessibilityTest, HitTestFindsTheControlUnderAPoint) {
 
 TEST_P(AccessibilityTest, HiddenAndDisabledControlsReportTheirState) {
   Open(L"basic", L"basic.xml", GetParam());
+  window_->FindControl<RichEdit>(L"edit_installdir")
+      ->SetText(L"C:\\Program Files (x86)\\Maker\\App");
   IAccessible* acc = nullptr;
   ASSERT_EQ(S_OK, AccessibleObjectFromWindow(hwnd(), static_cast<DWORD>(OBJID_CLIENT),
                                              __uuidof(IAccessible), reinterpret_cast<void**>(&acc)));
@@ -295,7 +297,7 @@ TEST_P(AccessibilityTest, HiddenAndDisabledControlsReportTheirState) {
   EXPECT_EQ(ROLE_SYSTEM_TEXT, role.lVal);
   BSTR value = nullptr;
   ASSERT_EQ(S_OK, acc->get_accValue(child, &value));
-  EXPECT_STREQ(L"C:\\Program Files (x86)\\pageTurner", value);
+  EXPECT_STREQ(L"C:\\Program Files (x86)\\Maker\\App", value);
   SysFreeString(value);
   acc->Release();
 }

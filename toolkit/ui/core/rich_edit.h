@@ -3,7 +3,7 @@
 // clipboard, input methods); the model keeps the options and the text while no native
 // control exists, and forwards to it once one does.
 //
-//   edit->SetText(L"C:\\Program Files (x86)\\harrowfields\\brightmere");
+//   edit->SetText(L"C:\\Program Files (x86)\\Maker\\Product");
 //   edit->AttachTextChange([this](const ui::EventArgs&) { Check(); return true; });
 //
 // Threading: UI thread only.

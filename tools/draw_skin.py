@@ -22,6 +22,7 @@ from PIL import Image, ImageChops, ImageDraw, ImageFilter
 
 sys.dont_write_bytecode = True  # keep tools/ free of __pycache__
 from skin_canvas import Canvas, px, vertical_gradient
+from ico_file import write_ico
 from skin_shapes import GRID, Grid, color, draw_shapes, wave_points
 
 THEMES = {"default": 1.0, "default-hdpi": 1.25, "default-xhdpi": 1.5}
@@ -95,6 +96,17 @@ def logo(scale, shapes):
     c = Canvas(n, n)
     draw_shapes(c, shapes, Grid(n / GRID), n)
     return c.result()
+
+
+def icon(size, shapes, view, margin):
+    """The logo at `size` pixels: the square `view` of its grid fills the icon less `margin`
+    pixels on each side. Small icons show only the middle of the logo, so that it stays
+    legible, and fit its edges to whole pixels, so that they stay sharp."""
+    x0, y0, x1, y1 = view
+    k = (size - 2 * margin) / (x1 - x0)
+    c = Canvas(size, size)
+    draw_shapes(c, shapes, Grid(k, margin - x0 * k, margin - y0 * k), size)
+    return c.result(Image.BOX)
 
 
 def chevron(scale, up, ink):
@@ -277,8 +289,9 @@ def badge(scale, kind, colors):
 
 SKIN_KEYS = {
     "header": dict, "logo": list, "chevron": str, "buttons": dict, "check": list,
-    "check_frame": str, "progress": list, "progress_track": str, "badges": dict,
+    "check_frame": str, "progress": list, "progress_track": str, "badges": dict, "icon": dict,
 }
+ICON_SIZES = (16, 32, 48, 256)
 BADGES = ("error", "infor", "ok", "question", "warning")
 HEADER_KEYS = ("gradient", "glow", "glow_discs", "discs", "rings", "bubbles", "bands", "shade")
 
@@ -306,6 +319,13 @@ def load_skin(path):
     for kind in BADGES:
         if kind not in skin["badges"]:
             fail("'badges.%s' is missing" % kind)
+    for size in ICON_SIZES:
+        entry = skin["icon"].get(str(size), {})
+        view, margin = entry.get("view"), entry.get("margin", 0)
+        if not (isinstance(view, list) and len(view) == 4 and view[2] - view[0] == view[3] - view[1] > 0):
+            fail("'icon.%d.view' is not a square [x0, y0, x1, y1] of the logo's grid" % size)
+        if not (isinstance(margin, int) and 0 <= 2 * margin < size):
+            fail("'icon.%d.margin' is not a whole number of pixels that leaves room" % size)
     return skin
 
 
@@ -356,7 +376,10 @@ def main():
             os.makedirs(os.path.dirname(path), exist_ok=True)
             # optimize=False keeps the encoder's choices fixed, so output is reproducible.
             img.save(path, "PNG", optimize=False)
-    print("drew %d images per theme" % len(drawn))
+    write_ico(os.path.join(root, "icon.ico"),
+              [icon(size, skin["logo"], skin["icon"][str(size)]["view"],
+                    skin["icon"][str(size)].get("margin", 0)) for size in ICON_SIZES])
+    print("drew %d images per theme and the icon" % len(drawn))
 
 
 if __name__ == "__main__":

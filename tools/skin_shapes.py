@@ -16,7 +16,8 @@ key names its kind:
        the inner shapes, kept inside the rounded box less the "cut" polygons
 
 Any shape may carry "min_size": it is left out of images smaller than that many pixels, so
-that details too fine for a 16-pixel icon do not blur it.
+that details too fine for a 16-pixel icon do not blur it; and "max_size": it is drawn only in
+images of at most that many pixels (a bolder stand-in for such a detail).
 """
 import math
 
@@ -78,7 +79,7 @@ def kind_of(shape):
 def draw_shapes(c, shapes, grid, size):
     """Draws `shapes` on canvas `c` through `grid`; `size` is the image's side in pixels."""
     for shape in shapes:
-        if shape.get("min_size", 0) > size:
+        if not shape.get("min_size", 0) <= size <= shape.get("max_size", size):
             continue
         kind = kind_of(shape)
         if kind == "rounded":

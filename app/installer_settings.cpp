@@ -7,6 +7,7 @@
 #include "app/registry.h"
 #include "app/special_folder.h"
 #include "build_settings.h"
+#include "toolkit/base/replace_all.h"
 
 namespace {
 
@@ -23,7 +24,7 @@ std::wstring ArgValue(const std::map<std::wstring, std::wstring>& args, const wc
 std::wstring ResolveInstallDir(const std::map<std::wstring, std::wstring>& args) {
   const std::wstring fromArgs = ArgValue(args, L"installPath");
   if (!fromArgs.empty()) return fromArgs;
-  return GetSpecialFolderPath(CSIDL_PROGRAM_FILESX86) + L"\\harrowfields\\brightmere";
+  return GetSpecialFolderPath(CSIDL_PROGRAM_FILESX86) + L"\\" + build::kInstallFolder;
 }
 
 std::wstring ResolveChannel(const std::map<std::wstring, std::wstring>& args) {
@@ -40,8 +41,9 @@ std::wstring ResolveChannel(const std::map<std::wstring, std::wstring>& args) {
 }
 
 std::wstring MakeDownloadUrl(const std::wstring& channel) {
-  return std::wstring(L"http://") + build::kPackageHost +
-         L"/caller?c=site&a=downloadPackage&channel=" + channel;
+  std::wstring url = build::kPackageUrl;
+  ReplaceAll(url, L"{channel}", channel);
+  return url;
 }
 
 bool BuildInstallerSettings(const std::map<std::wstring, std::wstring>& args,

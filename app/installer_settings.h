@@ -17,16 +17,17 @@
 #include <vector>
 
 #include "app/package_dir.h"
+#include "build_settings.h"
 
 // The package file's name, in its private folder (install/package_folder.h).
-inline constexpr wchar_t kPackageFileName[] = L"brightmereInstaller.exe";
+inline constexpr const wchar_t* kPackageFileName = build::kPackageFileName;
 
 struct InstallerSettings {
   std::wstring downloadUrl;
   // Always ends in "\". The download makes its private package folder inside it, and the
   // package goes there, not to packagePath.
   std::wstring packageDir;
-  std::wstring packagePath;  // packageDir + "brightmereInstaller.exe"
+  std::wstring packagePath;  // packageDir + kPackageFileName
   std::wstring installDir;
   std::wstring channel;
 };
@@ -43,12 +44,12 @@ bool BuildInstallerSettings(const std::map<std::wstring, std::wstring>& args,
                             const std::vector<std::wstring>& packageDirCandidates,
                             InstallerSettings* out);
 
-// Program Files (x86) + "\harrowfields\brightmere", or the command line's "installPath".
+// Program Files (x86) + "\" + the product's install folder, or the command line's "installPath".
 std::wstring ResolveInstallDir(const std::map<std::wstring, std::wstring>& args);
 
 // The resource tag ("default" without one), overridden by a non-empty "channel" argument;
 // "_upgrade" then takes the stored "InstallerChannel" when there is one.
 std::wstring ResolveChannel(const std::map<std::wstring, std::wstring>& args);
 
-// "http://" + package host + "/caller?c=site&a=downloadPackage&channel=" + channel, verbatim.
+// The product's package URL with the channel in place of "{channel}", verbatim.
 std::wstring MakeDownloadUrl(const std::wstring& channel);

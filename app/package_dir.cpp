@@ -76,7 +76,7 @@ bool IsPackageDirUsable(const std::wstring& dir) {
 }
 
 std::vector<std::wstring> DefaultPackageDirCandidates() {
-  return {GetSpecialFolderPath(CSIDL_APPDATA) + L"\\brightmere\\Files",
+  return {GetSpecialFolderPath(CSIDL_APPDATA) + L"\\" + build::kDataFolder,
           GetSpecialFolderPath(CSIDL_DESKTOP), L"d:\\Temp", L"c:\\Temp", GetUserTempDir()};
 }
 

@@ -18,8 +18,10 @@
 #include <string>
 #include <vector>
 
+#include "build_settings.h"
+
 // 0x19384000 bytes, about 404 MiB.
-inline constexpr uint64_t kMinPackageDirFreeBytes = 423116800;
+inline constexpr uint64_t kMinPackageDirFreeBytes = build::kFreeSpaceBytes;
 
 // Exit code of the installer when no candidate directory is usable.
 inline constexpr int kNoPackageDirExitCode = 2;
@@ -42,7 +44,7 @@ bool HasReparsePointOnTheWay(const std::wstring& path);
 // True when the file system holding `path` keeps access rights (FILE_PERSISTENT_ACLS).
 bool KeepsAccessRights(const std::wstring& path);
 
-// In order: application data + "\brightmere\Files", the desktop, "d:\Temp", "c:\Temp", and
+// In order: application data + "\" + the product's data folder, the desktop, "d:\Temp", "c:\Temp", and
 // last the user's temporary folder.
 std::vector<std::wstring> DefaultPackageDirCandidates();
 

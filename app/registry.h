@@ -9,7 +9,9 @@
 
 #include <string>
 
-inline constexpr wchar_t kAppInfoKey[] = L"Software\\brightmere\\AppInfo";
+#include "build_settings.h"
+
+inline constexpr const wchar_t* kAppInfoKey = build::kRegistryKey;
 
 // The value's text up to its first NUL, at most 260 code units. "" when the key or value is
 // missing or the value is longer than that; the value's registry type is not checked.

@@ -14,7 +14,7 @@ std::wstring AlreadyRunningCaption() {
 }
 
 bool TryClaimInstanceMutex() {
-  HANDLE mutex = CreateMutexW(nullptr, TRUE, L"BrightmereInstaller");
+  HANDLE mutex = CreateMutexW(nullptr, TRUE, build::kMutexName);
   if (!mutex)
     return false;
   if (GetLastError() == ERROR_ALREADY_EXISTS) {

@@ -129,7 +129,7 @@ class Bench:
             del self.env[name]
         self.env.setdefault("WINEDLLOVERRIDES", "mscoree,mshtml=")
         self.cache = self.read_cache()
-        self.title = self.cache["BRIGHTMERE_DISPLAY_NAME"] + " 安装程序"
+        self.title = self.cache["BRIGHTMERE_PRODUCT_DISPLAY_NAME"] + " 安装程序"
         global PACKAGE_PORT, COLLECTOR_PORT, PACKAGE_URL
         PACKAGE_PORT = int(self.cache["BRIGHTMERE_PACKAGE_HOST"].rsplit(":", 1)[1])
         COLLECTOR_PORT = int(self.cache["BRIGHTMERE_REPORT_HOST"].rsplit(":", 1)[1])
@@ -308,7 +308,7 @@ class Bench:
         os.makedirs(target, exist_ok=True)
         path = os.path.join(target, "brightmereSetup.exe")
         size = os.path.getsize(self.package)
-        signer = self.cache["BRIGHTMERE_PACKAGE_SIGNER"]
+        signer = self.cache["BRIGHTMERE_PRODUCT_PACKAGE_SIGNER"]
         kinds = (("job", [signer] if signer else []), ("callback", []), ("engine", []),
                  ("wininet", ["65536"]))
         rates = {kind: [] for kind, _ in kinds}
@@ -481,7 +481,7 @@ class Bench:
             if size != os.path.getsize(self.package):
                 raise RuntimeError("the engine fetched %d bytes" % size)
             verify, _ = self.bench_seconds("verify", "-", path,
-                                           self.cache["BRIGHTMERE_PACKAGE_SIGNER"])
+                                           self.cache["BRIGHTMERE_PRODUCT_PACKAGE_SIGNER"])
             setup, _ = self.bench_seconds("setup", "-", path, DEFAULT_INSTALL_DIR)
         finally:
             self.wine(self.download_bench, "forget", PACKAGE_URL, path, check=False)

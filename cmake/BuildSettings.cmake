@@ -6,29 +6,22 @@ if(NOT EXISTS "${BRIGHTMERE_PRODUCT_DIR}/themes" OR NOT EXISTS "${BRIGHTMERE_PRO
   message(FATAL_ERROR "BRIGHTMERE_PRODUCT: '${BRIGHTMERE_PRODUCT_DIR}' is not a product folder (it needs themes/ and lang/)")
 endif()
 
-# Product and deployment settings that are fixed when the installer is built. A test or demo
-# build points the hosts at a loopback host:port.
-set(BRIGHTMERE_DISPLAY_NAME "明湖图片转换器" CACHE STRING "Product name shown to users")
-set(BRIGHTMERE_CHANNEL_TAG "brand_online_10001" CACHE STRING "Channel tag stored in the CHANNEL resource (empty: no resource)")
-set(BRIGHTMERE_FILE_VERSION "2.1.0.7" CACHE STRING "File version major.minor.build.revision")
-set(BRIGHTMERE_PACKAGE_HOST "dl.brightmere.example" CACHE STRING "Host[:port] of the package endpoint")
-set(BRIGHTMERE_REPORT_HOST "" CACHE STRING "Host[:port] of the reporting endpoint (empty: the package host)")
-set(BRIGHTMERE_FALLBACK_HOST "cdn.brightmere.example" CACHE STRING "Host[:port] serving the fallback package over https")
-set(BRIGHTMERE_AGREEMENT_HOST "www.brightmere.example" CACHE STRING "Host of the user-agreement page")
-set(BRIGHTMERE_OFFLINE_HOST "www.brightmere.example" CACHE STRING "Host of the full-package page")
-set(BRIGHTMERE_PACKAGE_SIGNER "Brightmere Software Ltd." CACHE STRING
-    "Common name of the certificate that must sign the setup package (empty: not checked)")
+# Overrides of the product's values for test and demo builds (cmake/loopback-hosts.cmake):
+# empty means the product's value.
+set(BRIGHTMERE_PACKAGE_HOST "" CACHE STRING "Host[:port] of the package endpoint (empty: the product's)")
+set(BRIGHTMERE_REPORT_HOST "" CACHE STRING "Host[:port] of the reporting endpoint (empty: the product's)")
+set(BRIGHTMERE_FALLBACK_HOST "" CACHE STRING "Host[:port] serving the fallback package over https (empty: the product's)")
+set(BRIGHTMERE_AGREEMENT_HOST "" CACHE STRING "Host of the user-agreement page (empty: the product's)")
+set(BRIGHTMERE_OFFLINE_HOST "" CACHE STRING "Host of the full-package page (empty: the product's)")
+set(BRIGHTMERE_PACKAGE_SIGNER "" CACHE STRING "Common name of the package's signer (empty: the product's)")
 set(BRIGHTMERE_PACKAGE_SIGNER_KEYS "" CACHE STRING
-    "SHA-256 of the public keys (the certificate's SubjectPublicKeyInfo, 64 hex digits each, ;-separated) the package's signer may have (empty: any key)")
-set(BRIGHTMERE_PACKAGE_SIGNER_ISSUER "" CACHE STRING
-    "Common name of the certificate that issues the package signer's (empty: any issuer)")
-set(BRIGHTMERE_MIN_PACKAGE_VERSION "" CACHE STRING
-    "Lowest file version (major.minor.build.revision) of the setup package accepted (empty: any)")
+    "SHA-256 of the signer's public keys, 64 hex digits each, ;-separated (empty: the product's)")
+set(BRIGHTMERE_PACKAGE_SIGNER_ISSUER "" CACHE STRING "Common name of the signer's issuer (empty: the product's)")
+set(BRIGHTMERE_MIN_PACKAGE_VERSION "" CACHE STRING "Lowest package version accepted (empty: the product's)")
+set(BRIGHTMERE_STALL_SECONDS 60 CACHE STRING
+    "Seconds without any received byte after which a download attempt is given up")
+
 # Signing the installer (tools/signing/sign_stub.sh, the target brightmere_signed_installer).
-set(BRIGHTMERE_SIGNING_NAME "${BRIGHTMERE_DISPLAY_NAME}" CACHE STRING
-    "Program name in the installer's signature (shown at the elevation prompt)")
-set(BRIGHTMERE_SIGNING_URL "https://www.brightmere.example/" CACHE STRING
-    "Product URL in the installer's signature")
 set(BRIGHTMERE_TIMESTAMP_URLS "" CACHE STRING
     "RFC 3161 timestamp servers, ;-separated, tried in turn (empty: no timestamp)")
 set(BRIGHTMERE_SIGNING_CERTS "" CACHE FILEPATH
@@ -39,53 +32,53 @@ set(BRIGHTMERE_PKCS11_MODULE "" CACHE FILEPATH "PKCS#11 module of the hardware k
 set(BRIGHTMERE_PKCS11_CERT "" CACHE STRING "PKCS#11 URI of the signing certificate on the token")
 set(BRIGHTMERE_SIGNING_CA "" CACHE FILEPATH
     "PEM roots the signed installer is verified against (empty: the system's)")
-set(BRIGHTMERE_STALL_SECONDS 60 CACHE STRING
-    "Seconds without any received byte after which a download attempt is given up")
-if(NOT BRIGHTMERE_STALL_SECONDS MATCHES "^[1-9][0-9]*$")
-  message(FATAL_ERROR "BRIGHTMERE_STALL_SECONDS must be a whole number of seconds, got '${BRIGHTMERE_STALL_SECONDS}'")
-endif()
-foreach(_key IN LISTS BRIGHTMERE_PACKAGE_SIGNER_KEYS)
-  if(NOT _key MATCHES "^[0-9a-fA-F]+$")
-    message(FATAL_ERROR "BRIGHTMERE_PACKAGE_SIGNER_KEYS: '${_key}' is not a SHA-256 in hex")
-  endif()
-  string(LENGTH "${_key}" _key_length)
-  if(NOT _key_length EQUAL 64)
-    message(FATAL_ERROR "BRIGHTMERE_PACKAGE_SIGNER_KEYS: '${_key}' is not 64 hex digits long")
-  endif()
+
+# The product's settings, checked, with the overrides applied: generated/build_settings.h for
+# the sources and BRIGHTMERE_PRODUCT_<KEY> variables for the build.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(_product_overrides "")
+foreach(_key PACKAGE_HOST REPORT_HOST FALLBACK_HOST AGREEMENT_HOST OFFLINE_HOST PACKAGE_SIGNER
+             PACKAGE_SIGNER_KEYS PACKAGE_SIGNER_ISSUER MIN_PACKAGE_VERSION STALL_SECONDS)
+  string(TOLOWER "${_key}" _name)
+  string(REPLACE ";" "," _value "${BRIGHTMERE_${_key}}")
+  list(APPEND _product_overrides "${_name}=${_value}")
 endforeach()
-if(NOT BRIGHTMERE_MIN_PACKAGE_VERSION STREQUAL "" AND
-   NOT BRIGHTMERE_MIN_PACKAGE_VERSION MATCHES "^[0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+$")
-  message(FATAL_ERROR "BRIGHTMERE_MIN_PACKAGE_VERSION must have four numeric parts, got '${BRIGHTMERE_MIN_PACKAGE_VERSION}'")
+execute_process(
+  COMMAND "${Python3_EXECUTABLE}" "${CMAKE_SOURCE_DIR}/cmake/product_settings.py"
+          "${BRIGHTMERE_PRODUCT_DIR}" "${CMAKE_BINARY_DIR}/generated" ${_product_overrides}
+  RESULT_VARIABLE _product_result ERROR_VARIABLE _product_error)
+if(NOT _product_result EQUAL 0)
+  message(FATAL_ERROR "The product's settings: ${_product_error}")
 endif()
+include("${CMAKE_BINARY_DIR}/generated/product_settings.cmake")
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS
+             "${BRIGHTMERE_PRODUCT_DIR}/product.ini" "${CMAKE_SOURCE_DIR}/cmake/product_settings.py")
+
 # The build that ships runs what it downloads as administrator: it must name whom it trusts,
 # and the lowest package version: the signer's older, since-fixed packages are signed too.
-if(CMAKE_BUILD_TYPE MATCHES "^(Release|MinSizeRel|RelWithDebInfo)$" AND (BRIGHTMERE_PACKAGE_SIGNER STREQUAL "" OR
-   BRIGHTMERE_PACKAGE_SIGNER_KEYS STREQUAL "" OR BRIGHTMERE_PACKAGE_SIGNER_ISSUER STREQUAL "" OR
-   BRIGHTMERE_MIN_PACKAGE_VERSION STREQUAL ""))
+if(CMAKE_BUILD_TYPE MATCHES "^(Release|MinSizeRel|RelWithDebInfo)$" AND (
+   BRIGHTMERE_PRODUCT_PACKAGE_SIGNER STREQUAL "" OR BRIGHTMERE_PRODUCT_PACKAGE_SIGNER_KEYS STREQUAL "" OR
+   BRIGHTMERE_PRODUCT_PACKAGE_SIGNER_ISSUER STREQUAL "" OR BRIGHTMERE_PRODUCT_MIN_PACKAGE_VERSION STREQUAL ""))
   message(FATAL_ERROR "A Release build needs BRIGHTMERE_PACKAGE_SIGNER, "
           "BRIGHTMERE_PACKAGE_SIGNER_KEYS, BRIGHTMERE_PACKAGE_SIGNER_ISSUER and "
           "BRIGHTMERE_MIN_PACKAGE_VERSION: the signer's name, the SHA-256 of its public key(s), "
-          "its issuer's name and the lowest package version accepted")
+          "its issuer's name and the lowest package version accepted (package_signer, "
+          "package_signer_keys, package_signer_issuer and min_package_version in "
+          "${BRIGHTMERE_PRODUCT_DIR}/product.ini)")
 endif()
-if(BRIGHTMERE_PACKAGE_SIGNER STREQUAL "")
-  message(WARNING "BRIGHTMERE_PACKAGE_SIGNER is empty: this installer runs any downloaded package unchecked")
-endif()
-
-if(BRIGHTMERE_REPORT_HOST STREQUAL "")
-  set(BRIGHTMERE_EFFECTIVE_REPORT_HOST "${BRIGHTMERE_PACKAGE_HOST}")
-else()
-  set(BRIGHTMERE_EFFECTIVE_REPORT_HOST "${BRIGHTMERE_REPORT_HOST}")
+if(BRIGHTMERE_PRODUCT_PACKAGE_SIGNER STREQUAL "")
+  message(WARNING "The package signer is empty: this installer runs any downloaded package unchecked")
 endif()
 
-string(REPLACE "." ";" _version_parts "${BRIGHTMERE_FILE_VERSION}")
-list(LENGTH _version_parts _version_count)
-if(NOT _version_count EQUAL 4)
-  message(FATAL_ERROR "BRIGHTMERE_FILE_VERSION must have four parts, got '${BRIGHTMERE_FILE_VERSION}'")
-endif()
+# The names the rest of the build knew these values by.
+set(BRIGHTMERE_DISPLAY_NAME "${BRIGHTMERE_PRODUCT_DISPLAY_NAME}")
+set(BRIGHTMERE_FILE_VERSION "${BRIGHTMERE_PRODUCT_FILE_VERSION}")
+set(BRIGHTMERE_CHANNEL_TAG "${BRIGHTMERE_PRODUCT_CHANNEL_TAG}")
+set(BRIGHTMERE_EFFECTIVE_REPORT_HOST "${BRIGHTMERE_PRODUCT_EFFECTIVE_REPORT_HOST}")
+set(BRIGHTMERE_SIGNING_NAME "${BRIGHTMERE_PRODUCT_DISPLAY_NAME}")
+set(BRIGHTMERE_SIGNING_URL "${BRIGHTMERE_PRODUCT_SIGNING_URL}")
 string(REPLACE "." "," BRIGHTMERE_FILE_VERSION_COMMAS "${BRIGHTMERE_FILE_VERSION}")
 
-configure_file(${CMAKE_SOURCE_DIR}/cmake/build_settings.h.in
-               ${CMAKE_BINARY_DIR}/generated/build_settings.h @ONLY)
 add_library(build_settings INTERFACE)
 target_include_directories(build_settings INTERFACE ${CMAKE_BINARY_DIR}/generated)
 

@@ -1,9 +1,9 @@
 # brightmere_add_product_resources(<target>
 #     [FILE_VERSION a.b.c.d | NO_VERSION]
 #     [CHANNEL_TAG text | CHANNEL_FILE path | NO_CHANNEL])
-# Gives <target> the product's VERSIONINFO and CHANNEL (type "CHANNEL", id 138) resources.
-# Without arguments the values come from the cache variables BRIGHTMERE_FILE_VERSION and
-# BRIGHTMERE_CHANNEL_TAG; an empty channel tag means no CHANNEL resource. CHANNEL_FILE puts a
+# Gives <target> the product's VERSIONINFO, icon and CHANNEL (type "CHANNEL", id 138) resources.
+# Without arguments the values come from the product's file_version and
+# channel_tag; an empty channel tag means no CHANNEL resource. CHANNEL_FILE puts a
 # file's bytes into the resource as they are (tests use it for tags that are not UTF-8).
 # The resource holds the tag's UTF-8 bytes without a terminator, at most 260 bytes.
 set(BRIGHTMERE_VERSION_INFO_TEMPLATE "${CMAKE_CURRENT_LIST_DIR}/version_info.rc.in")
@@ -38,10 +38,26 @@ function(brightmere_add_product_resources target)
     endforeach()
     set(RC_VERSION "${R_FILE_VERSION}")
     string(REPLACE "." "," RC_VERSION_COMMAS "${R_FILE_VERSION}")
-    string(REPLACE "\"" "\"\"" RC_DISPLAY_NAME "${BRIGHTMERE_DISPLAY_NAME}")
+    foreach(_field DISPLAY_NAME COMPANY_NAME FILE_DESCRIPTION LEGAL_COPYRIGHT)
+      string(REPLACE "\"" "\"\"" RC_${_field} "${BRIGHTMERE_PRODUCT_${_field}}")
+    endforeach()
+    get_target_property(_output_name ${target} OUTPUT_NAME)
+    if(NOT _output_name)
+      set(_output_name "${target}")
+    endif()
+    set(RC_ORIGINAL_FILENAME "${_output_name}.exe")
+    set(RC_LANGUAGE "${BRIGHTMERE_PRODUCT_RC_LANGUAGE}")
+    string(SUBSTRING "${BRIGHTMERE_PRODUCT_LANGUAGE_ID}" 2 4 RC_LANGUAGE_HEX)
+    string(TOLOWER "${RC_LANGUAGE_HEX}" RC_LANGUAGE_HEX)
     configure_file("${BRIGHTMERE_VERSION_INFO_TEMPLATE}" "${dir}/version_info.rc" @ONLY)
     string(APPEND rc "#include \"version_info.rc\"\n")
     list(APPEND depends "${dir}/version_info.rc")
+    # The product's icon, first in the file: Explorer, the taskbar and the elevation prompt
+    # show it, and the windows take it by id 1.
+    if(EXISTS "${BRIGHTMERE_PRODUCT_DIR}/icon.ico")
+      string(APPEND rc "1 ICON \"${BRIGHTMERE_PRODUCT_DIR}/icon.ico\"\n")
+      list(APPEND depends "${BRIGHTMERE_PRODUCT_DIR}/icon.ico")
+    endif()
   endif()
 
   set(channel_file "")

@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "fuzz/fuzz_input.h"
-#include "window/replace_all.h"
+#include "toolkit/base/replace_all.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 namespace {
 
-constexpr wchar_t kClassName[] = L"BrightmereAbortRelay";
+constexpr wchar_t kClassName[] = L"AbortRelay";
 constexpr UINT kRequestMessage = WM_APP + 1;
 
 }  // namespace

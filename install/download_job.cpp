@@ -46,7 +46,7 @@ uint32_t MinBytesPerStallLimit(std::chrono::milliseconds stallLimit) {
 }
 
 std::wstring FallbackPackageUrl() {
-  return std::wstring(L"https://") + build::kFallbackHost + L"/brightmere/brightmereSetup.exe";
+  return build::kFallbackUrl;
 }
 
 std::wstring FormatDownloadError(long hr, int size, int windowRequestCount) {

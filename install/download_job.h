@@ -81,7 +81,7 @@ using DownloadReportFunc =
 // once, here.
 DownloadResult RunDownloadJob(const DownloadRequest& request, const DownloadReportFunc& report);
 
-// "https://" + the fallback host + "/brightmere/brightmereSetup.exe".
+// The product's fallback URL (https).
 std::wstring FallbackPackageUrl();
 
 // The failure text of one attempt.

@@ -11,9 +11,11 @@
 
 #include <string>
 
+#include "build_settings.h"
+
 // The application's program file in the install folder: what the records point at, the setup
 // is checked for, the launch starts and the running-application check looks for.
-inline constexpr wchar_t kAppExeName[] = L"brightmere.exe";
+inline constexpr const wchar_t* kAppExeName = build::kAppExeName;
 
 // The two views of the system's uninstall list on 64-bit Windows. A 32-bit setup writes into
 // the 32-bit one. Both are named, so that the 32-bit installer and a 64-bit build of it read
@@ -26,14 +28,14 @@ void WriteInstallRecords(const std::wstring& channel, const std::wstring& instal
 // The "InstallerPath" record, or an uninstall entry in the 32-bit then the 64-bit view.
 bool IsAppInstalled();
 
-// True when "InstallerPath" is recorded and brightmere.exe exists in that folder.
+// True when "InstallerPath" is recorded and kAppExeName exists in that folder.
 bool HasInstallerPathRecord();
 
 // Scans the system's uninstall list in the given view for an entry whose "DisplayName"
 // contains `displayName` (exact case); empty: the product's display name.
 bool FindUninstallEntry(UninstallView view, const std::wstring& displayName = L"");
 
-// Starts installDir\brightmere.exe in installDir with the desktop user's rights, never the
+// Starts installDir\kAppExeName in installDir with the desktop user's rights, never the
 // installer's (desktop_shell.h). False when the desktop's shell could not start it: nothing
 // was started, and the window says where the application was installed before it closes.
 bool LaunchInstalledApp(const std::wstring& installDir);

@@ -4,6 +4,7 @@
 
 #include "app/package_dir.h"
 #include "app/relative_file.h"
+#include "build_settings.h"
 #include "install/folder_removal.h"
 
 namespace {
@@ -28,8 +29,9 @@ bool RemoveFolderIn(HANDLE dir, const std::wstring& name) {
 }  // namespace
 
 bool IsPackageFolderName(const std::wstring& name) {
-  return name.size() == 35 && name.compare(0, 3, L"bm-") == 0 &&
-         name.find_first_not_of(L"0123456789ABCDEF", 3) == std::wstring::npos;
+  const size_t prefix = std::char_traits<wchar_t>::length(build::kPackageFolderPrefix);
+  return name.size() == prefix + 32 && name.compare(0, prefix, build::kPackageFolderPrefix) == 0 &&
+         name.find_first_not_of(L"0123456789ABCDEF", prefix) == std::wstring::npos;
 }
 
 int RemoveLeftPackageFolders(const std::vector<std::wstring>& dirs) {

@@ -9,7 +9,9 @@
 #include <cstdint>
 #include <string>
 
-constexpr int64_t kLeastPackageSize = 10485760;
+#include "build_settings.h"
+
+constexpr int64_t kLeastPackageSize = build::kPackageMinBytes;
 constexpr size_t kPackageHeaderBytes = 2048;
 
 // Opens the file by its wide path, so a folder name outside the ANSI code page works.

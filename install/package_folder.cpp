@@ -9,6 +9,7 @@
 #include "app/final_path.h"
 #include "app/package_dir.h"
 #include "app/relative_file.h"
+#include "build_settings.h"
 #include "install/folder_removal.h"
 
 // Owned by Administrators: the owner may always rewrite the rights, so it must not be the
@@ -30,8 +31,8 @@ std::wstring NewPackageFolderName() {
   GUID guid = {};
   CoCreateGuid(&guid);
   wchar_t name[40];
-  std::swprintf(name, 40, L"bm-%08lX%04X%04X%02X%02X%02X%02X%02X%02X%02X%02X",
-                static_cast<unsigned long>(guid.Data1), guid.Data2, guid.Data3, guid.Data4[0],
+  std::swprintf(name, 40, L"%ls%08lX%04X%04X%02X%02X%02X%02X%02X%02X%02X%02X",
+                build::kPackageFolderPrefix, static_cast<unsigned long>(guid.Data1), guid.Data2, guid.Data3, guid.Data4[0],
                 guid.Data4[1], guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5],
                 guid.Data4[6], guid.Data4[7]);
   return name;

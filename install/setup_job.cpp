@@ -6,8 +6,10 @@
 
 #include "app/final_path.h"
 #include "app/process_utils.h"
+#include "build_settings.h"
 #include "install/package_lock.h"
 #include "install/install_records.h"
+#include "toolkit/base/replace_all.h"
 
 namespace {
 
@@ -28,7 +30,11 @@ bool ProgramIsInPlace(const std::wstring& installDir) {
 
 std::wstring BuildSetupCommandLine(const std::wstring& packagePath,
                                    const std::wstring& installDir) {
-  return L"\"" + packagePath + L"\"" + L" /S" + L" /D=" + installDir;
+  std::wstring command = build::kSetupCommand;
+  // The folder goes in last: a folder name that holds "{package}" stays as it is.
+  ReplaceAll(command, L"{package}", packagePath);
+  ReplaceAll(command, L"{install_dir}", installDir);
+  return command;
 }
 
 StartCheck ImageIsLockedFile(const PackageLock& lock) {

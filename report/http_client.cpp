@@ -62,7 +62,7 @@ std::string ReportEndpointUrl() {
   std::lock_guard<std::mutex> hold(EndpointLock());
   if (!EndpointOverride().empty())
     return EndpointOverride();
-  return std::string("http://") + build::kReportHost + "/caller?c=site&a=writelog";
+  return build::kReportUrl;
 }
 
 void SetReportEndpointForTesting(const std::string& url) {

@@ -28,7 +28,7 @@ struct curl_slist;
 void SetGlobalCookie(const std::string& name, const std::string& value);
 void ClearGlobalCookiesForTesting();
 
-// "http://" + the reporting host + "/caller?c=site&a=writelog", unless a test set another.
+// The product's report URL, unless a test set another.
 std::string ReportEndpointUrl();
 void SetReportEndpointForTesting(const std::string& url);
 

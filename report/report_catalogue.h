@@ -2,7 +2,7 @@
 // line and the event names, keys and value forms live in one place.
 //
 //   ReportClick(kClickInstall);                        // "OnClick" {"ClickSrc":"Install"}
-//   ReportExit(kExitFailedNotInstalled);               // "OnClick" {"btn_exit":"Failed 未安装"}
+//   ReportExit(kExitFailedNotInstalled);               // "OnClick" {"btn_exit": <the product's value>}
 //   ReportDownloadTimeCost(12, 0, 0, 31457280);        // "DownloadTimeCost"
 //
 // Threading: any thread (each builds its report on the calling thread and hands it to the
@@ -13,6 +13,8 @@
 #include <cstdint>
 #include <string>
 
+#include "build_settings.h"
+
 // "ClickSrc" values.
 extern const wchar_t kClickInstall[];          // install started (welcome or survey page)
 extern const wchar_t kClickReInstall[];        // reinstall button; survey page shown
@@ -21,9 +23,10 @@ extern const wchar_t kClickDownloadOffline[];  // the full-package page is opene
 // "btn_exit" values of the exit paths (the survey answer is built by ReportSurveyAnswer).
 // Defined here, not in the .cpp: the window's Win32-free close rules (close_decision.cpp)
 // choose among them without linking the report library.
-inline constexpr wchar_t kExitStartInstalled[] = L"Start 已安装";
-inline constexpr wchar_t kExitFailedInstalled[] = L"Failed 已安装";
-inline constexpr wchar_t kExitFailedNotInstalled[] = L"Failed 未安装";
+// They are the product's report vocabulary, whatever language the window shows.
+inline constexpr const wchar_t* kExitStartInstalled = build::kReportExitStartInstalled;
+inline constexpr const wchar_t* kExitFailedInstalled = build::kReportExitFailedInstalled;
+inline constexpr const wchar_t* kExitFailedNotInstalled = build::kReportExitFailedNotInstalled;
 
 // "AppStart": {"Dpi", "FirstStart":"true", "Scale"}. Once, at start-up.
 void ReportAppStart(int dpi, int scale);

@@ -5,8 +5,6 @@
 #include "report/base64.h"
 #include "toolkit/base/utf8.h"
 
-const wchar_t kReportAppName[] = L"DOVizorivev";
-
 namespace {
 
 void AppendQuoted(const std::wstring& text, std::wstring* out) {

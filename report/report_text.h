@@ -22,6 +22,8 @@
 #include <utility>
 #include <vector>
 
+#include "build_settings.h"
+
 // Parameter name to value. std::less on wstring compares UTF-16 code units, so the
 // parameters come out in that order ("Dpi", "FirstStart", "Scale").
 using ReportParams = std::map<std::wstring, std::wstring>;
@@ -36,8 +38,8 @@ struct ReportIdentity {
   std::wstring channelTag;
 };
 
-// The constant application name of every report ("appName" key, "appname" cookie).
-extern const wchar_t kReportAppName[];
+// The product's application name in every report ("appName" key, "appname" cookie).
+inline constexpr const wchar_t* kReportAppName = build::kReportAppName;
 
 // `text` with `"`, `\` and U+0000..U+001F escaped for a JSON string; everything else
 // unchanged.

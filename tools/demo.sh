@@ -27,7 +27,7 @@ cmake --build "$build" --target brightmere-online-installer brightmere_signed_de
   trust_test_ca ui_probe url_recorder -- -j2
 cmake -S "$top/collector" -B "$top/build/collector" -G Ninja >/dev/null
 cmake --build "$top/build/collector" --target collector
-display_name=$(sed -n 's/^BRIGHTMERE_DISPLAY_NAME:STRING=//p' "$build/CMakeCache.txt")
+display_name=$(sed -n 's/^BRIGHTMERE_PRODUCT_DISPLAY_NAME:INTERNAL=//p' "$build/CMakeCache.txt")
 
 mode=drive
 if [ -n "${DISPLAY:-}" ] && [ "${BRIGHTMERE_DEMO_DRIVE:-0}" != 1 ]; then

@@ -32,11 +32,11 @@ void SetShown(ui::Control* control, bool shown) {
 }
 
 std::wstring AgreementUrl() {
-  return std::wstring(L"https://") + build::kAgreementHost + L"/user-agreement/";
+  return build::kAgreementUrl;
 }
 
 std::wstring OfflinePackageUrl() {
-  return std::wstring(L"http://") + build::kOfflineHost + L"/offline/photo.html";
+  return build::kOfflineUrl;
 }
 
 }  // namespace
@@ -170,7 +170,7 @@ void CMainWindow::ChooseInstallDir() {
                                         GetSpecialFolderPath(CSIDL_PROGRAM_FILESX86));
   if (folder.empty())
     return;
-  settings.installDir = folder + L"\\harrowfields\\brightmere";
+  settings.installDir = folder + L"\\" + build::kInstallFolder;
   if (edit_installdir)
     edit_installdir->SetText(settings.installDir);
 }

@@ -4,7 +4,7 @@
 #include <shlobj.h>
 
 #include "app/desktop_shell.h"
-#include "window/replace_all.h"
+#include "toolkit/base/replace_all.h"
 
 namespace {
 

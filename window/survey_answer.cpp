@@ -1,11 +1,13 @@
 #include "window/survey_answer.h"
 
-#include "window/replace_all.h"
+#include "build_settings.h"
+#include "toolkit/base/replace_all.h"
 
 namespace {
 
-constexpr const wchar_t* kReasonLabels[kSurveyReasonCount] = {
-    L"已安装", L"曾安装", L"下载错", L"不喜欢", L"无理由"};
+static_assert(sizeof(build::kReportSurveyLabels) / sizeof(build::kReportSurveyLabels[0]) ==
+              kSurveyReasonCount);
+constexpr const wchar_t* const* kReasonLabels = build::kReportSurveyLabels;
 
 }  // namespace
 

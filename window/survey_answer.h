@@ -8,7 +8,8 @@
 constexpr int kSurveyReasonCount = 5;
 using SurveyReasons = std::array<bool, kSurveyReasonCount>;  // checkbox_1 .. checkbox_5 ticked
 
-// The label a ticked reason adds to the answer ("已安装" for checkbox_1 ...); index 0..4.
+// The label a ticked reason adds to the answer (the product's first report label for
+// checkbox_1 ...); index 0..4.
 const wchar_t* SurveyReasonLabel(int index);
 
 // The quit button is usable once the user has said something: a reason or any text.

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "window/replace_all.h"
+#include "toolkit/base/replace_all.h"
 
 namespace {
 

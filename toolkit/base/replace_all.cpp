@@ -1,4 +1,4 @@
-#include "window/replace_all.h"
+#include "toolkit/base/replace_all.h"
 
 void ReplaceAll(std::wstring& text, const std::wstring& pattern, const std::wstring& replacement) {
   if (pattern.empty())

@@ -64,7 +64,7 @@ TEST(QuietSetupTest, InstallsWithQuietAndAFullFolderOnly) {
   EXPECT_GT(ReadBytes(package).size(), quiet_setup::kMinPackageBytes);
 
   const std::wstring scratch = install_test::MakeScratchDir(L"quiet");
-  const std::wstring dir = scratch + L"\\Program Files\\Cobalt Ridge\\Tidemark Notes";
+  const std::wstring dir = scratch + L"\\Program Files\\A Maker\\A Product";
   const std::wstring tempSeen = scratch + L"\\temp seen.txt";
   const std::wstring entry = kUninstallKey + std::wstring(quiet_setup::kDisplayName);
   ScopedEnv seen(L"BRIGHTMERE_DEMO_TEMP_SEEN", tempSeen);
@@ -77,7 +77,7 @@ TEST(QuietSetupTest, InstallsWithQuietAndAFullFolderOnly) {
       {"the folder first", L"/dir={dir} /quiet", nullptr, 2},
       {"no folder", L"/quiet", nullptr, 2},
       {"an empty folder", L"/quiet /dir=", nullptr, 2},
-      {"a relative folder", L"/quiet /dir=Tidemark Notes", nullptr, 2},
+      {"a relative folder", L"/quiet /dir=A Product", nullptr, 2},
       {"a run the test switches fail", L"/quiet /dir={dir}", L"1", 7},
   };
   for (const Case& c : cases) {

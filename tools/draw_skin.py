@@ -12,8 +12,9 @@ reduced with a Lanczos filter, which gives anti-aliased edges. The output is det
 running the program again gives byte-identical PNGs, so the images are committed and the build
 does not need PIL.
 
-Usage: tools/draw_skin.py [product-dir]   (default: products/brightmere)
+Usage: tools/draw_skin.py [product-dir] [--out DIR]   (default: products/brightmere)
 """
+import argparse
 import json
 import os
 import sys
@@ -366,17 +367,23 @@ def images(scale, skin):
 
 
 def main():
-    root = sys.argv[1] if len(sys.argv) > 1 else os.path.join(
-        os.path.dirname(os.path.abspath(__file__)), "..", "products", "brightmere")
-    skin = load_skin(os.path.join(root, "skin.json"))
+    parser = argparse.ArgumentParser(description="Draws a product's skin images and icon.")
+    parser.add_argument("product", nargs="?", default=os.path.join(
+        os.path.dirname(os.path.abspath(__file__)), "..", "products", "brightmere"),
+        help="the product folder, which holds skin.json (default: products/brightmere)")
+    parser.add_argument("--out", help="write themes/ and icon.ico here instead of into the "
+                        "product folder (to compare them with the committed ones)")
+    args = parser.parse_args()
+    out = args.out or args.product
+    skin = load_skin(os.path.join(args.product, "skin.json"))
     for theme, scale in THEMES.items():
         drawn = images(scale, skin)
         for rel, img in sorted(drawn.items()):
-            path = os.path.join(root, "themes", theme, rel)
+            path = os.path.join(out, "themes", theme, rel)
             os.makedirs(os.path.dirname(path), exist_ok=True)
             # optimize=False keeps the encoder's choices fixed, so output is reproducible.
             img.save(path, "PNG", optimize=False)
-    write_ico(os.path.join(root, "icon.ico"),
+    write_ico(os.path.join(out, "icon.ico"),
               [icon(size, skin["logo"], skin["icon"][str(size)]["view"],
                     skin["icon"][str(size)].get("margin", 0)) for size in ICON_SIZES])
     print("drew %d images per theme and the icon" % len(drawn))

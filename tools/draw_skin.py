@@ -6,11 +6,13 @@ shapes, the accent colours of buttons, check boxes, progress bar and message-box
 the logo as vector shapes (tools/skin_shapes.py has their language). Everything else (the
 window shadow, close glyphs, the caption) is drawn the same for every product.
 
-Each theme folder gets the same images drawn for its display scale (100 %, 125 %, 150 %), so
-nothing is ever scaled from a bitmap. Shapes are drawn at several times the target size and
-reduced with a Lanczos filter, which gives anti-aliased edges. The output is deterministic:
-running the program again gives byte-identical PNGs, so the images are committed and the build
-does not need PIL.
+Each theme folder gets the same images drawn for its display scale (100 %, 125 %, 150 %), and
+icon.ico the logo drawn at 16, 32, 48 and 256 pixels (the small ones show only the logo's
+middle, as skin.json's "icon" says), so nothing is ever scaled from a bitmap. Shapes are drawn
+at several times the target size and reduced with a Lanczos filter (the icons with a box
+filter, which does not ring), which gives anti-aliased edges. The output is deterministic:
+running the program again gives byte-identical files, so they are committed and the build
+does not need PIL; tests/product/skin_drawing_test.py checks that they match skin.json.
 
 Usage: tools/draw_skin.py [product-dir] [--out DIR]   (default: products/brightmere)
 """

@@ -43,6 +43,9 @@ void MainThread::OnThreadStart() {
   // single-threaded apartment, on the thread that calls them. Never undone: the process ends
   // by terminating.
   OleInitialize(nullptr);
+  // The skin first: the guard's prompt is in the display language, whose texts it holds.
+  if (steps.openSkin)
+    steps.openSkin();
   if (!GuardSingleInstance()) {
     PostQuitMessage(0);
     return;
@@ -55,8 +58,6 @@ void MainThread::OnThreadStart() {
     steps.initReporting();
   int systemDpi = GetSystemDpi();
   std::wstring themeFolder = ThemeFolderForDpi(systemDpi);
-  if (steps.openSkin)
-    steps.openSkin();
   int displayScale = ComputeDisplayScale(EnableDpiAdaptation(), GetMainMonitorDpi());
   if (steps.startToolkit)
     steps.startToolkit(themeFolder, displayScale);

@@ -35,11 +35,13 @@ class MiscThread : public base::FrameworkThread {
 // (reporting, the skin, the UI toolkit, the main window). The installer passes its own
 // (app/startup/installer_startup.h); tests pass none. Each runs on the main thread.
 struct StartupSteps {
+  // Before the guard: the THEME resource as the current skin package, and the display
+  // language's texts from it. Reads only the program's own resources.
+  std::function<void()> openSkin;
   // The first step that may touch the disk or read what another instance writes: it runs
   // only once the guard has passed, and may go on beside the steps after it.
   std::function<void()> afterGuard;
   std::function<void()> initReporting;  // the HTTP library and the report cookies
-  std::function<void()> openSkin;       // the THEME resource as the current skin package
   // The toolkit on the open skin, with the theme folder chosen by DPI and the display scale.
   std::function<void(const std::wstring& themeFolder, int displayScale)> startToolkit;
   std::function<void(int systemDpi, int displayScale)> sendStartReport;  // "AppStart"

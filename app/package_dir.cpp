@@ -8,6 +8,7 @@
 #include "app/final_path.h"
 #include "app/special_folder.h"
 #include "build_settings.h"
+#include "toolkit/base/text_table.h"
 
 namespace {
 
@@ -91,12 +92,11 @@ bool ChoosePackageDir(const std::vector<std::wstring>& candidates, std::wstring*
 }
 
 void ShowNoPackageSpaceMessage() {
-  wchar_t text[512] = {};
-  std::swprintf(text, 512,
-                L"%ls 安装程序需要约 404 MB 可用磁盘空间来存放安装包，"
-                L"请清理磁盘空间后重新运行安装程序。",
-                build::kDisplayName);
-  wchar_t caption[256] = {};
-  std::swprintf(caption, 256, L"%ls安装提示", build::kDisplayName);
-  MessageBoxW(nullptr, text, caption, MB_OK | MB_ICONERROR);
+  // Whole mebibytes, rounded: "404 MB".
+  const std::wstring size =
+      std::to_wstring((kMinPackageDirFreeBytes + (1 << 19)) >> 20) + L" MB";
+  const std::wstring text =
+      base::Text("no_package_space", {{"name", build::kDisplayName}, {"size", size}});
+  const std::wstring caption = base::Text("prompt_caption", {{"name", build::kDisplayName}});
+  MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
 }

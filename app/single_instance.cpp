@@ -3,14 +3,14 @@
 #include <windows.h>
 
 #include "build_settings.h"
+#include "toolkit/base/text_table.h"
 
 std::wstring AlreadyRunningText() {
-  return std::wstring(build::kDisplayName) +
-         L" 安装程序已经在运行，请关闭后点击\"重试\"继续，或点击\"取消\"退出安装";
+  return base::Text("already_running", {{"name", build::kDisplayName}});
 }
 
 std::wstring AlreadyRunningCaption() {
-  return std::wstring(build::kDisplayName) + L"安装提示";
+  return base::Text("prompt_caption", {{"name", build::kDisplayName}});
 }
 
 bool TryClaimInstanceMutex() {

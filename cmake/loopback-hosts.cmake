@@ -11,11 +11,11 @@ set(BRIGHTMERE_AGREEMENT_HOST "127.0.0.1:18483" CACHE STRING "Host of the user-a
 set(BRIGHTMERE_OFFLINE_HOST "127.0.0.1:18483" CACHE STRING "Host of the full-package page" FORCE)
 # The demo and test servers serve the setup package signed with the test signing certificate
 # (tools/signing), whose root is trusted in the build tree's Wine prefix only.
-set(BRIGHTMERE_PACKAGE_SIGNER "Brightmere Test Signer" CACHE STRING "Signer (certificate common name) the setup package must carry; empty: not checked" FORCE)
+set(BRIGHTMERE_PACKAGE_SIGNER "Test Package Signer" CACHE STRING "Signer (certificate common name) the setup package must carry; empty: not checked" FORCE)
 # The test signer's fixed key (tools/signing/test-signer.key) and issuer: a certificate of the
 # same name with another key is refused.
 set(BRIGHTMERE_PACKAGE_SIGNER_KEYS "77432dd238489c6d667650d59e587189abab4c7f84bb79b4c6dcfda054fe3240" CACHE STRING "SHA-256 of the public keys the package's signer may have" FORCE)
-set(BRIGHTMERE_PACKAGE_SIGNER_ISSUER "Brightmere Test Code Signing Root" CACHE STRING "Common name of the certificate that issues the package signer's" FORCE)
+set(BRIGHTMERE_PACKAGE_SIGNER_ISSUER "Test Code Signing Root" CACHE STRING "Common name of the certificate that issues the package signer's" FORCE)
 # The demo package carries the build's file version; its older variant (tools/signing), a
 # lower one, is refused.
 set(BRIGHTMERE_MIN_PACKAGE_VERSION "2.0.0.0" CACHE STRING "Lowest file version of the setup package accepted" FORCE)

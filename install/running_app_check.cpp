@@ -6,6 +6,7 @@
 #include "app/process_utils.h"
 #include "build_settings.h"
 #include "install/install_records.h"
+#include "toolkit/base/text_table.h"
 
 namespace {
 
@@ -14,8 +15,10 @@ constexpr std::chrono::milliseconds kPauseAfterTerminate{100};
 }  // namespace
 
 RunningAppPrompt MakeRunningAppPrompt(const std::wstring& displayName) {
-  return RunningAppPrompt{L"提示", L"应用程序 \"" + displayName + L"\" 正在运行，是否强制关闭？",
-                          L"重试", L"强制关闭", RunningAppAnswer::kRetry};
+  return RunningAppPrompt{base::Text("prompt_title"),
+                          base::Text("app_running", {{"name", displayName}}),
+                          base::Text("retry"), base::Text("force_close"),
+                          RunningAppAnswer::kRetry};
 }
 
 void CloseRunningAppThenSetup(const RunningAppCheckHooks& hooks) {

@@ -1,6 +1,7 @@
 // Before the setup replaces the application, make sure it is not running: if it is, ask the
-// user (title "提示", buttons "重试" and "强制关闭"); "重试" looks again, "强制关闭" or
-// closing the box ends every instance, waits 100 ms and goes on with the setup.
+// user (the texts "prompt_title", "app_running", buttons "retry" and "force_close"); "retry"
+// looks again, "force_close" or closing the box ends every instance, waits 100 ms and goes on
+// with the setup.
 //
 // The window supplies what belongs to it (window/install_flow.cpp):
 //
@@ -24,17 +25,17 @@
 
 // What the user chose in the prompt.
 enum class RunningAppAnswer {
-  kRetry,           // "重试": look again
-  kEndApplication,  // "强制关闭", or the box was closed
+  kRetry,           // "retry": look again
+  kEndApplication,  // "force_close", or the box was closed
 };
 using RunningAppAnswerCallback = std::function<void(RunningAppAnswer)>;
 
 struct RunningAppPrompt {
-  std::wstring title;      // "提示"
-  std::wstring text;       // "应用程序 "<display name>" 正在运行，是否强制关闭？"
-  std::wstring yesButton;  // "重试"  (RunningAppAnswer::kRetry)
-  std::wstring noButton;   // "强制关闭" (kEndApplication, as is the box's close button)
-  // The answer when the prompt cannot be shown: "重试", which ends nothing. Nobody agreed to
+  std::wstring title;      // the texts of these keys: "prompt_title"
+  std::wstring text;       // "app_running", the display name filled in
+  std::wstring yesButton;  // "retry"  (RunningAppAnswer::kRetry)
+  std::wstring noButton;   // "force_close" (kEndApplication, as is the box's close button)
+  // The answer when the prompt cannot be shown: retry, which ends nothing. Nobody agreed to
   // end the user's application, and with the application still running the install waits.
   RunningAppAnswer notShownAnswer = RunningAppAnswer::kRetry;
 };

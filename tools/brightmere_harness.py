@@ -19,6 +19,7 @@ import json
 import os
 import shutil
 import subprocess
+import sys
 import tempfile
 import time
 import urllib.parse
@@ -206,7 +207,23 @@ class Harness:
         self.servers = []
         self.runs = []
         self.url_log = os.path.join(options.work_dir, "opened-urls.txt")
-        self.title = options.display_name + " 安装程序"
+        self.title = getattr(options, "title", None) or options.display_name + " 安装程序"
+        # Where the product under test keeps its state: the default product's, or those of
+        # the product folder given with --product.
+        self.product = None
+        self.app_info_key, self.uninstall_key = APP_INFO_KEY, UNINSTALL_KEY
+        self.install_roots = [INSTALL_ROOT, "Program Files/harrowfields"]
+        self.package_folders = os.path.join("brightmere", "Files", "bm-*")
+        if getattr(options, "product", None):
+            sys.path.insert(0, os.path.join(options.source_dir, "cmake"))
+            import product_settings
+            s = self.product = product_settings.read(options.product)
+            self.app_info_key = "HKCU\\" + s["registry_key"]
+            self.uninstall_key = UNINSTALL_KEY.rsplit("\\", 1)[0] + "\\" + s["display_name"]
+            top = s["install_folder"].split("\\")[0]
+            self.install_roots = ["Program Files (x86)/" + top, "Program Files/" + top]
+            self.package_folders = os.path.join(*s["data_folder"].split("\\"),
+                                                s["package_folder_prefix"] + "*")
 
     # ---- Wine -------------------------------------------------------------------------------
     # Wine itself now and then dies in its own exit, after the program's work is done: ld.so's
@@ -293,21 +310,21 @@ class Harness:
 
     def clean_install_state(self):
         """No records, no uninstall entry, no installed files, no opened pages."""
-        self.reg("delete", APP_INFO_KEY, "/v", "InstallerPath", "/f")
-        self.reg("delete", APP_INFO_KEY, "/v", "InstallerChannel", "/f")
+        self.reg("delete", self.app_info_key, "/v", "InstallerPath", "/f")
+        self.reg("delete", self.app_info_key, "/v", "InstallerChannel", "/f")
         for view in ("/reg:32", "/reg:64"):
-            self.reg("delete", UNINSTALL_KEY, "/f", view)
-        for root in (INSTALL_ROOT, "Program Files/harrowfields", "brightmere-e2e"):
+            self.reg("delete", self.uninstall_key, "/f", view)
+        for root in self.install_roots + ["brightmere-e2e"]:
             shutil.rmtree(os.path.join(self.prefix, "drive_c", root), ignore_errors=True)
         # Package folders an installer ended from outside had no chance to remove.
         for folder in glob.glob(os.path.join(self.prefix, "drive_c", "users", "*", "AppData",
-                                             "Roaming", "brightmere", "Files", "bm-*")):
+                                             "Roaming", self.package_folders)):
             shutil.rmtree(folder, ignore_errors=True)
         if os.path.exists(self.url_log):
             os.remove(self.url_log)
 
     def read_record(self, value):
-        done = self.reg("query", APP_INFO_KEY, "/v", value)
+        done = self.reg("query", self.app_info_key, "/v", value)
         for line in done.stdout.decode("utf-8", errors="replace").splitlines():
             parts = line.strip().split(None, 2)
             if len(parts) >= 2 and parts[0] == value:
@@ -315,7 +332,7 @@ class Harness:
         return None
 
     def has_uninstall_entry(self):
-        return any(self.reg("query", UNINSTALL_KEY, view).returncode == 0
+        return any(self.reg("query", self.uninstall_key, view).returncode == 0
                    for view in ("/reg:32", "/reg:64"))
 
     def unix_path(self, windows):
@@ -345,11 +362,25 @@ class Harness:
              "--port-file", ports, "--http-port", str(PACKAGE_PORT),
              "--https-port", str(FALLBACK_PORT), "--control-port", str(PACKAGE_CONTROL_PORT),
              "--cert", os.path.join(self.tls, "server.pem"),
-             "--key", os.path.join(self.tls, "server.key")],
+             "--key", os.path.join(self.tls, "server.key")] + self.product_paths("package"),
             stdout=open(os.path.join(run, "package-server.out"), "w"), stderr=subprocess.STDOUT)
         self.servers.append(self.package_server)
         self.start_collector()
         self.wait_listening(self.package_server, ports)
+
+    def product_paths(self, server):
+        """The servers' paths for a product other than the default (--product): the paths of
+        its package, fallback and report URLs."""
+        product = getattr(self.o, "product", None)
+        if not product:
+            return []
+        sys.path.insert(0, os.path.join(self.o.source_dir, "cmake"))
+        import product_settings
+        settings = product_settings.read(product)
+        path = lambda key: urllib.parse.urlsplit(settings[key]).path
+        if server == "report":
+            return ["--path", path("report_url")]
+        return ["--package-path", path("package_url"), "--fallback-path", path("fallback_url")]
 
     def start_collector(self, mode="ok"):
         """Starts the report collector; reports received before are forgotten."""
@@ -359,7 +390,7 @@ class Harness:
         self.collector = subprocess.Popen(
             ["python3", os.path.join(self.o.source_dir, "tools", "report_collector.py"), "serve",
              "--port", str(COLLECTOR_PORT), "--port-file", port_file,
-             "--log", self.reports_log, "--mode", mode],
+             "--log", self.reports_log, "--mode", mode] + self.product_paths("report"),
             stdout=open(os.path.join(self.run_dir, "collector.out"), "a"),
             stderr=subprocess.STDOUT)
         self.servers.append(self.collector)

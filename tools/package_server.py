@@ -42,6 +42,7 @@ import time
 import urllib.parse
 
 FALLBACK_PATH = "/brightmere/brightmereSetup.exe"
+PACKAGE_PATH = None  # --package-path: another product's package endpoint, any query
 PLAIN_PATH = "/plain/brightmereSetup.exe"
 CHUNK = 64 * 1024
 
@@ -78,6 +79,8 @@ def target_of(url):
         return "fallback"
     if parsed.path == PLAIN_PATH:
         return "plain"
+    if PACKAGE_PATH is not None:
+        return "package" if parsed.path == PACKAGE_PATH else None
     query = urllib.parse.parse_qs(parsed.query)
     if parsed.path == "/caller" and query.get("c") == ["site"] and query.get("a") == ["downloadPackage"]:
         return "package"
@@ -285,8 +288,11 @@ class Ports:
 
 
 def main():
+    global PACKAGE_PATH, FALLBACK_PATH
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--package", required=True)
+    parser.add_argument("--package-path", help="the package endpoint's path (default /caller?c=site&a=downloadPackage)")
+    parser.add_argument("--fallback-path", help="the fallback path (default %s)" % FALLBACK_PATH)
     parser.add_argument("--port-file", required=True)
     parser.add_argument("--http-port", type=int, default=0)
     parser.add_argument("--https-port", type=int, default=0)
@@ -298,6 +304,8 @@ def main():
                         help="a port of its own for the control requests (0: none)")
     args = parser.parse_args()
 
+    PACKAGE_PATH = args.package_path
+    FALLBACK_PATH = args.fallback_path or FALLBACK_PATH
     state = State(args.package)
     Handler.state = state
     makers = {"http": lambda port: Server(("127.0.0.1", port), Handler)}

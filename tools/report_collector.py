@@ -58,6 +58,7 @@ class Collector:
         self.mode = mode
         self.mode_count = -1  # -1: until changed
         self.hang_seconds = hang_seconds
+        self.path = "/caller"
         self.release = threading.Event()
         self.records = []
         self.seq = 0
@@ -280,7 +281,7 @@ class Handler(socketserver.StreamRequestHandler):
         record.update(decode_body(body))
         collector.add(record)
 
-        if method != "POST" or url.path != "/caller":
+        if method != "POST" or url.path != collector.path:
             self.answer(404, "Not Found", b"not found\n")
         elif mode == "ok":
             self.answer(200, "OK", b"ok")
@@ -320,6 +321,7 @@ class Server(socketserver.ThreadingTCPServer):
 def serve(args):
     collector = Collector(args.log, args.mode, args.hang_seconds)
     server = Server(("127.0.0.1", args.port), Handler)
+    collector.path = args.path
     server.collector = collector
     port = server.server_address[1]
     if args.port_file:
@@ -392,6 +394,7 @@ def main(argv):
     p.add_argument("--port-file", help="write the port to this file once listening")
     p.add_argument("--log", help="append one JSON line per report to this file")
     p.add_argument("--mode", choices=MODES, default="ok", help="how to answer reports")
+    p.add_argument("--path", default="/caller", help="the path reports are posted to")
     p.add_argument("--hang-seconds", type=float, default=120,
                    help="longest time a 'hang' answer holds a connection")
     p.add_argument("--exit-with-parent", action="store_true",

@@ -26,6 +26,16 @@ started="$build/.ctest-started"
 touch "$started"
 "$top/tools/with-wine" "$build" ctest --test-dir "$build" --output-on-failure "$@" || status=$?
 
+# The second product, built from its folder alone (products/tidemark): its installer, its own
+# setup package and the programs its end-to-end test drives it with; then the product checks.
+# Its package URL is https, so its package host is the package server's https port.
+product_build="$build-tidemark"
+brightmere_configure "$top" "$product_build" "$BRIGHTMERE_TEST_ARCH" \
+  -DBRIGHTMERE_PRODUCT=products/tidemark -DBRIGHTMERE_PACKAGE_HOST=127.0.0.1:18481
+cmake --build "$product_build" --target product_test_programs
+"$top/tools/with-wine" "$product_build" ctest --test-dir "$product_build" --output-on-failure \
+  -L product "$@" || status=$?
+
 # The fault matrix's tables (fault, expected, observed), from the tests that ran.
 for table in "$build"/tests/e2e/fault-matrix/{primary,fallback,both,collector}.md; do
   if [ -f "$table" ] && [ "$table" -nt "$started" ]; then

@@ -1,6 +1,7 @@
 #include "window/close_decision.h"
 
 #include "report/report_catalogue.h"
+#include "toolkit/base/text_table.h"
 
 CloseAction DecideCloseAction(InstallerState state, const std::function<bool()>& isAppInstalled) {
   if (state == Installed)
@@ -17,15 +18,18 @@ std::wstring InstalledExitValue(InstallerState state) {
 }
 
 FailedSetupPrompt MakeFailedSetupPrompt(const std::wstring& displayName) {
-  return FailedSetupPrompt{L"提示", L"建议尽快下载完整安装包安装 \"" + displayName + L"\" 确定退出吗？",
-                           L"退出安装", L"下载完整安装包"};
+  return FailedSetupPrompt{base::Text("prompt_title"),
+                           base::Text("quit_after_failed_setup", {{"name", displayName}}),
+                           base::Text("quit_install"), base::Text("download_full_package")};
 }
 
 Notice MakeOpenUrlNotice(const std::wstring& url) {
-  return Notice{L"提示", L"无法自动打开网页，请在浏览器中打开以下地址：" + url, L"确定"};
+  return Notice{base::Text("prompt_title"), base::Text("open_url_failed", {{"url", url}}),
+                base::Text("ok")};
 }
 
 Notice MakeLaunchNotice(const std::wstring& displayName, const std::wstring& installDir) {
-  return Notice{L"提示", L"无法自动启动 \"" + displayName + L"\"，它已安装在：" + installDir,
-                L"确定"};
+  return Notice{base::Text("prompt_title"),
+                base::Text("launch_failed", {{"name", displayName}, {"folder", installDir}}),
+                base::Text("ok")};
 }

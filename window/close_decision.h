@@ -1,5 +1,5 @@
 // What the window's own close button (btn_exit) does in each situation, and the texts of the
-// window's message boxes.
+// window's message boxes, from the display language's table (toolkit/base/text_table.h).
 // Win32-free; UI thread in practice.
 #pragma once
 
@@ -11,27 +11,27 @@
 enum class CloseAction {
   LaunchApp,            // the install succeeded: start the application, which closes the window
   LeaveInstalled,       // the application is installed already: report and close
-  AskAfterFailedSetup,  // the setup failed: ask "退出安装" / "下载完整安装包"
+  AskAfterFailedSetup,  // the setup failed: ask "quit_install" / "download_full_package"
   ShowExitSurvey,       // nothing installed yet: ask the user why they leave
 };
 
 // The texts of the prompt of AskAfterFailedSetup; yes (kMsgBoxYes) leaves, no (kMsgBoxNo)
 // opens the full-package page.
 struct FailedSetupPrompt {
-  std::wstring title;      // "提示"
-  std::wstring text;       // "建议尽快下载完整安装包安装 "<display name>" 确定退出吗？"
-  std::wstring yesButton;  // "退出安装"
-  std::wstring noButton;   // "下载完整安装包"
+  std::wstring title;      // the texts of these keys: "prompt_title"
+  std::wstring text;       // "quit_after_failed_setup", the display name filled in
+  std::wstring yesButton;  // "quit_install"
+  std::wstring noButton;   // "download_full_package"
 };
 
 FailedSetupPrompt MakeFailedSetupPrompt(const std::wstring& displayName);
 
-// A box with one button, "确定", for what the installer leaves to the user: it starts nothing
+// A box with one button ("ok"), for what the installer leaves to the user: it starts nothing
 // with its own rights, so what the desktop's shell could not start is named instead.
 struct Notice {
-  std::wstring title;   // "提示"
+  std::wstring title;   // "prompt_title"
   std::wstring text;
-  std::wstring button;  // "确定"
+  std::wstring button;  // "ok"
 };
 
 // A web page the browser could not be asked to open: its address, to be opened by hand.

@@ -49,7 +49,7 @@ void CMainWindow::RunDownload(const std::wstring& downloadUrl, const std::wstrin
 void CMainWindow::CloseRunningAppThenSetup() {
   RunningAppCheckHooks hooks;
   hooks.enterAppRunningPrompt = MakeWeak([this] { state = AppRunningPrompt; });
-  // The prompt's "yes" button is "重试"; "no" and the close button end the application.
+  // The prompt's "yes" button is "retry"; "no" and the close button end the application.
   hooks.ask = [this](const RunningAppPrompt& prompt, RunningAppAnswerCallback answer) {
     ShowMsgBox(GetHWND(), prompt.text, MakeWeak([answer](MsgBoxRet ret) {
                  answer(ret == kMsgBoxYes ? RunningAppAnswer::kRetry

@@ -10,6 +10,7 @@
 #include "install/left_package_folders.h"
 #include "install/previous_download.h"
 #include "report/report.h"
+#include "toolkit/base/text_table.h"
 #include "toolkit/base/thread_directory.h"
 #include "toolkit/ui/core/box.h"
 #include "toolkit/ui/core/button.h"
@@ -90,7 +91,7 @@ void CMainWindow::OnWindowInit() {
   if (auto* label = FindControl<ui::Label>(L"appnameLable_welcom"))
     label->SetText(build::kDisplayName);
   if (auto* label = FindControl<ui::Label>(L"askuserStayMsg"))
-    label->SetText(L"恳请给个机会，体验图片功能");
+    label->SetText(base::Text("plea"));
 
   // Esc does what the close button does.
   SetEscapeButton(L"btn_exit");

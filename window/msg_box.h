@@ -2,8 +2,8 @@
 // another window, which stays disabled while the box is up. ShowMsgBox returns at once; the
 // answer arrives later as a posted call on the UI thread.
 //
-//   if (!ShowMsgBox(GetHWND(), L"确定退出吗？", MakeWeak([this](MsgBoxRet ret) { ... }),
-//                   L"提示", L"退出安装", L"下载完整安装包", std::nullopt))
+//   if (!ShowMsgBox(GetHWND(), prompt.text, MakeWeak([this](MsgBoxRet ret) { ... }),
+//                   prompt.title, prompt.yesButton, prompt.noButton, std::nullopt))
 //     ...;  // nobody answered: take the way that starts nothing, report no click
 //
 // An empty yes text hides btn_yes and gives btn_no the focus; an empty no text hides btn_no.

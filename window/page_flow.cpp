@@ -10,6 +10,7 @@
 #include "install/download_progress.h"
 #include "install/install_records.h"
 #include "report/report_catalogue.h"
+#include "toolkit/base/text_table.h"
 #include "toolkit/base/thread_directory.h"
 #include "toolkit/ui/core/box.h"
 #include "toolkit/ui/core/button.h"
@@ -166,7 +167,7 @@ void CMainWindow::ToggleCustomizeBar() {
 }
 
 void CMainWindow::ChooseInstallDir() {
-  std::wstring folder = BrowseForFolder(GetHWND(), L"请选择安装路径",
+  std::wstring folder = BrowseForFolder(GetHWND(), base::Text("browse_folder_title"),
                                         GetSpecialFolderPath(CSIDL_PROGRAM_FILESX86));
   if (folder.empty())
     return;
@@ -226,7 +227,7 @@ void CMainWindow::OnDownloadDone(DownloadResult result, std::unique_ptr<PackageF
   state = DownloadFailed;
   if (reinstallCount > 0)
     SetShown(btn_reinstall, false);
-  ShowFailedPage(message, downloadErrorCode, L"(下载)");
+  ShowFailedPage(message, downloadErrorCode, base::Text("failure_stage_download"));
 }
 
 void CMainWindow::OnInstallDone(int exitCode) {
@@ -240,7 +241,7 @@ void CMainWindow::OnInstallDone(int exitCode) {
   state = InstallFailed;
   if (reinstallCount > 0)
     SetShown(btn_reinstall, false);
-  ShowFailedPage(message, installExitCode, L"(安装)");
+  ShowFailedPage(message, installExitCode, base::Text("failure_stage_install"));
 }
 
 void CMainWindow::ShowInstalledPage() {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "toolkit/base/text_table.h"
+
 ProgressModel::Step ProgressModel::Update(InstallerState state, int value, int downloadProgress,
                                           uint32_t now) {
   Step step;
@@ -43,9 +45,8 @@ ProgressModel::Step ProgressModel::Update(InstallerState state, int value, int d
 }
 
 std::wstring FormatProgressText(int progress) {
-  const wchar_t* format = progress <= kProgressDownloaded ? L"正在下载，请不要关闭：%0.1f%%"
-                                          : L"下载完成，正在安装，请不要关闭：%0.1f%%";
-  wchar_t text[96];
-  swprintf(text, sizeof(text) / sizeof(text[0]), format, progress / 10.0);
-  return text;
+  wchar_t percent[16];
+  swprintf(percent, sizeof(percent) / sizeof(percent[0]), L"%0.1f", progress / 10.0);
+  return base::Text(progress <= kProgressDownloaded ? "progress_downloading" : "progress_installing",
+                    {{"percent", percent}});
 }

@@ -44,7 +44,8 @@ class ProgressModel {
   bool downloadAlertShown_ = false;
 };
 
-// "正在下载，请不要关闭：1.0%" up to 900, "下载完成，正在安装，请不要关闭：90.3%" above.
+// The text "progress_downloading" up to 900, "progress_installing" above, with the figure as
+// "{percent}": "1.0", "90.3".
 std::wstring FormatProgressText(int progress);
 
 constexpr uint32_t kSlowDownloadHintMs = 10000;

@@ -5,6 +5,7 @@
 
 #include "app/desktop_shell.h"
 #include "toolkit/base/replace_all.h"
+#include "toolkit/base/text_table.h"
 
 namespace {
 
@@ -65,6 +66,6 @@ std::wstring SystemMessageText(int code) {
   return text;
 }
 
-std::wstring FailureReasonText(int code, const std::wstring& suffix) {
-  return L"失败原因：" + SystemMessageText(code) + suffix;
+std::wstring FailureReasonText(int code, const std::wstring& stage) {
+  return base::Text("failure_reason", {{"error", SystemMessageText(code)}, {"stage", stage}});
 }

@@ -26,6 +26,7 @@ std::wstring TrimUrl(const std::wstring& url);
 // when the system has none.
 std::wstring SystemMessageText(int code);
 
-// The failure page's reason line: "失败原因：" + the system's text for `code` + `suffix`
-// ("(下载)" or "(安装)").
-std::wstring FailureReasonText(int code, const std::wstring& suffix);
+// The failure page's reason line: the text "failure_reason" with the system's text for `code`
+// as "{error}" and `stage` (the text "failure_stage_download" or "failure_stage_install") as
+// "{stage}".
+std::wstring FailureReasonText(int code, const std::wstring& stage);

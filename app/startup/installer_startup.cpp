@@ -8,12 +8,15 @@
 #include <thread>
 
 #include "app/command_line_args.h"
+#include "app/display_language.h"
 #include "app/installer_settings.h"
 #include "app/process_utils.h"
 #include "build_settings.h"
+#include "fallback_texts.h"
 #include "report/report.h"
 #include "report/report_catalogue.h"
 #include "toolkit/base/scoped_com.h"
+#include "toolkit/base/text_table.h"
 #include "toolkit/base/utf8.h"
 #include "toolkit/archive/zip_archive.h"
 #include "toolkit/ui/win/global_manager.h"
@@ -28,6 +31,8 @@ constexpr DWORD kMainWindowStyle = WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_
 // The skin package opened in place from the executable's resource memory, which stays mapped
 // for the life of the process. Handed to the toolkit when it starts.
 std::unique_ptr<ui::ZipArchive> openSkin;
+// The display language's folder below the skin's resources: "lang\\zh_CN".
+std::wstring languageFolder;
 
 struct BuiltSettings {
   InstallerSettings settings;
@@ -75,12 +80,33 @@ std::wstring ReasonText(const std::string& reason) {
 }
 
 [[noreturn]] void FailWithoutSkin(const std::string& reason) {
-  std::wstring text = std::wstring(build::kDisplayName) +
-                      L" 安装程序已损坏，无法显示安装界面。请重新下载安装程序。\n\n(" +
-                      ReasonText(reason) + L")";
-  std::wstring caption = std::wstring(build::kDisplayName) + L"安装提示";
+  // Without the skin's table, the default language's texts built into the program.
+  if (base::Texts().empty()) {
+    base::TextTable fallback;
+    std::string ignored;
+    if (base::TextTable::Parse(build::kFallbackTexts, &fallback, &ignored))
+      base::SetTexts(std::move(fallback));
+  }
+  std::wstring text =
+      base::Text("skin_damaged", {{"name", build::kDisplayName}, {"reason", ReasonText(reason)}});
+  std::wstring caption = base::Text("prompt_caption", {{"name", build::kDisplayName}});
   MessageBoxW(nullptr, text.c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
   EndProcessNow(kNoSkinExitCode);
+}
+
+// The display language's string table, read once: every text after this comes from it.
+void ReadTexts() {
+  const std::wstring language =
+      PickDisplayLanguage(UserUiLocaleName(), build::kLanguages, build::kDefaultLanguage);
+  languageFolder = L"lang\\" + language;
+  const std::string path = "resources/lang/" + base::WideToUtf8(language) + "/strings.ini";
+  std::string bytes, error;
+  base::TextTable table;
+  if (!openSkin->Read(path, &bytes, &error))
+    FailWithoutSkin(error);  // names the path
+  if (!base::TextTable::Parse(bytes, &table, &error))
+    FailWithoutSkin(path + ": " + error);
+  base::SetTexts(std::move(table));
 }
 
 void OpenSkin() {
@@ -95,11 +121,12 @@ void OpenSkin() {
   openSkin = ui::ZipArchive::Open(data, size, &error);
   if (!openSkin)
     FailWithoutSkin("THEME resource unreadable: " + error);
+  ReadTexts();
 }
 
 void StartToolkit(const std::wstring& themeFolder, int displayScale) {
   ui::GlobalManager::SetDisplayScale(displayScale);
-  if (!ui::GlobalManager::Startup(L"resources\\", themeFolder, L"lang\\zh_CN",
+  if (!ui::GlobalManager::Startup(L"resources\\", themeFolder, languageFolder,
                                   std::make_unique<ui::ZipResourceSource>(std::move(openSkin)))) {
     FailWithoutSkin(ui::GlobalManager::GetLastError());
   }
@@ -119,7 +146,7 @@ void CreateMainWindow() {
   auto* window = new CMainWindow(builtSettings.settings);
   if (!window->Create(nullptr, L"MainWindow", kMainWindowStyle, 0, true))
     FailWithoutSkin(window->GetLayoutError());
-  window->SetWindowText(std::wstring(build::kDisplayName) + L" 安装程序");
+  window->SetWindowText(base::Text("window_title", {{"name", build::kDisplayName}}));
   window->CenterWindow();
   // Shown and activated, the window is on top already wherever the system lets a new program
   // come forward; the raise through topmost covers where it does not, and waits for the first

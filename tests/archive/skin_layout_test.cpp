@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/archive/theme_resource.h"
+#include "toolkit/base/text_table.h"
 
 namespace {
 
@@ -135,13 +136,18 @@ TEST_F(SkinLayoutTest, SurveyQuitStartsDisabledAndAgreementSelected) {
   }
 }
 
+// The check boxes name their texts by key; the default product's table holds the words.
 TEST_F(SkinLayoutTest, SurveyReasonsCarryTheirTexts) {
-  const char* const texts[] = {"本软件已经安装", "以前曾经安装过，不能满足要求",
-                               "下载错了，糊里糊涂下载了软件", "第六感不喜欢，不安全",
-                               "没有理由，就是不想安装"};
+  const wchar_t* const texts[] = {L"本软件已经安装", L"以前曾经安装过，不能满足要求",
+                                  L"下载错了，糊里糊涂下载了软件", L"第六感不喜欢，不安全",
+                                  L"没有理由，就是不想安装"};
   for (int i = 1; i <= 5; ++i) {
     const std::string name = "checkbox_" + std::to_string(i);
-    EXPECT_STREQ(Named(basic_, name.c_str()).attribute("text").value(), texts[i - 1]) << name;
+    const std::string text = Named(basic_, name.c_str()).attribute("text").value();
+    ASSERT_EQ(text.substr(0, 1), "@") << name;
+    const std::wstring* value = base::Texts().Find(text.substr(1));
+    ASSERT_NE(value, nullptr) << text;
+    EXPECT_EQ(*value, texts[i - 1]) << name;
   }
 }
 

@@ -10,6 +10,7 @@
 
 #include "tests/archive/png_size.h"
 #include "tests/archive/theme_resource.h"
+#include "toolkit/base/text_table.h"
 
 namespace {
 
@@ -65,10 +66,8 @@ const Image kImages[] = {
 std::set<std::string> ExpectedTree() {
   std::set<std::string> tree = {"resources/",
                                 "resources/lang/",
-                                "resources/lang/en_US/",
-                                "resources/lang/en_US/gdstrings.ini",
                                 "resources/lang/zh_CN/",
-                                "resources/lang/zh_CN/gdstrings.ini",
+                                "resources/lang/zh_CN/strings.ini",
                                 "resources/themes/"};
   for (const char* theme : kThemes) {
     const std::string root = std::string("resources/themes/") + theme + "/";
@@ -104,10 +103,10 @@ TEST_F(ThemeResourceTest, HoldsExactlyTheSkinTree) {
   const std::set<std::string> expected = ExpectedTree();
   for (const std::string& name : actual) EXPECT_TRUE(expected.count(name)) << "unexpected " << name;
   for (const std::string& name : expected) EXPECT_TRUE(actual.count(name)) << "missing " << name;
-  EXPECT_EQ(names.size(), 139u);
+  EXPECT_EQ(names.size(), 137u);
   EXPECT_EQ(std::count_if(names.begin(), names.end(),
                           [](const std::string& n) { return n.back() == '/'; }),
-            35);
+            34);
 }
 
 TEST_F(ThemeResourceTest, EveryEntryReadsWithValidCrc) {
@@ -149,19 +148,23 @@ TEST_F(ThemeResourceTest, ImagesAreDrawnForTheirThemeScale) {
   }
 }
 
-TEST_F(ThemeResourceTest, LanguageFilesAreUtf8WithBomAndGenericEntries) {
-  for (const char* lang : {"zh_CN", "en_US"}) {
-    const std::string text = ReadOrFail(std::string("resources/lang/") + lang + "/gdstrings.ini");
-    EXPECT_EQ(text.substr(0, 3), "\xEF\xBB\xBF") << lang;
-    EXPECT_NE(text.find("\nSTRING_OK"), std::string::npos) << lang;
-    EXPECT_NE(text.find("\nSTRING_CANCEL"), std::string::npos) << lang;
+TEST_F(ThemeResourceTest, TheStringTableIsTheDefaultLanguages) {
+  const std::string text = ReadOrFail("resources/lang/zh_CN/strings.ini");
+  base::TextTable table;
+  std::string error;
+  ASSERT_TRUE(base::TextTable::Parse(text, &table, &error)) << error;
+  EXPECT_EQ(text.substr(0, 3), "\xEF\xBB\xBF");
+  const struct {
+    const char* key;
+    const wchar_t* value;
+  } samples[] = {
+      {"install_now", L"\u7acb\u5373\u5b89\u88c5"},           // the install button
+      {"prompt_caption", L"{name}\u5b89\u88c5\u63d0\u793a"},  // a message box's caption
+  };
+  for (const auto& sample : samples) {
+    ASSERT_NE(table.Find(sample.key), nullptr) << sample.key;
+    EXPECT_EQ(*table.Find(sample.key), sample.value) << sample.key;
   }
-}
-
-TEST_F(ThemeResourceTest, ZhCnStringsAreChinese) {
-  const std::string text = ReadOrFail("resources/lang/zh_CN/gdstrings.ini");
-  EXPECT_NE(text.find("= \xE7\xA1\xAE\xE5\xAE\x9A"), std::string::npos);  // 确定
-  EXPECT_NE(text.find("= \xE5\x8F\x96\xE6\xB6\x88"), std::string::npos);  // 取消
 }
 
 }  // namespace

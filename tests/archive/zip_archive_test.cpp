@@ -104,12 +104,12 @@ TEST(ZipArchiveTest, LookupIgnoresAsciiCase) {
 
 TEST(ZipArchiveTest, LookupTreatsBackslashAsSlash) {
   ZipBuilder zip;
-  zip.AddStored("resources/lang/zh_CN/gdstrings.ini", "x");
+  zip.AddStored("resources/lang/zh_CN/strings.ini", "x");
   const std::string bytes = zip.Finish();
   auto archive = OpenOrFail(bytes);
   ASSERT_TRUE(archive);
-  EXPECT_TRUE(archive->Contains("resources\\lang\\zh_CN\\gdstrings.ini"));
-  EXPECT_TRUE(archive->Contains("RESOURCES\\LANG/ZH_cn\\gdstrings.INI"));
+  EXPECT_TRUE(archive->Contains("resources\\lang\\zh_CN\\strings.ini"));
+  EXPECT_TRUE(archive->Contains("RESOURCES\\LANG/ZH_cn\\strings.INI"));
 }
 
 TEST(ZipArchiveTest, NonAsciiBytesMustMatchExactly) {

@@ -19,8 +19,10 @@ sys.path[:0] = [here, os.path.join(os.path.dirname(os.path.dirname(here)), "tool
 import brightmere_harness as h  # noqa: E402
 import e2e_scenarios  # noqa: E402
 import fault_matrix  # noqa: E402
+import product_scenario  # noqa: E402
 
-SCENARIOS = dict(e2e_scenarios.SCENARIOS, **fault_matrix.GROUPS)
+SCENARIOS = dict(e2e_scenarios.SCENARIOS, **fault_matrix.GROUPS,
+                 product_install=product_scenario.product_install)
 
 
 def parse(argv):
@@ -28,6 +30,10 @@ def parse(argv):
     for name in ("source-dir", "work-dir", "prefix", "installer", "package", "signing-root", "trust-ca",
                  "probe", "url-recorder", "window-probe", "demo-app", "display-name"):
         p.add_argument("--" + name, required=True)
+    p.add_argument("--product", help="the product folder the installer was built from, when it "
+                   "is not the default product")
+    p.add_argument("--title", help="the installer window's title (default: the display name "
+                   "and the default product's suffix)")
     p.add_argument("scenario", choices=sorted(SCENARIOS))
     return p.parse_args(argv)
 

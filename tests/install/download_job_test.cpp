@@ -110,7 +110,7 @@ TEST_F(DownloadJobTest, SixFailedAttemptsAlternateAndReportTheLast) {
 }
 
 TEST_F(DownloadJobTest, UnsignedPackageFailsEveryAttemptWhenASignerIsExpected) {
-  request_.expectedSigner = L"Brightmere Test Signer";
+  request_.expectedSigner = L"Test Package Signer";
   EXPECT_EQ(Run(), 1);
 
   EXPECT_EQ(report_.ret, 1);

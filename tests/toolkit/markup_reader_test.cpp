@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "toolkit/base/text_table.h"
 #include "toolkit/ui/core/box.h"
 #include "toolkit/ui/core/check_box.h"
 #include "toolkit/ui/core/global_resources.h"
@@ -73,6 +74,27 @@ TEST_F(MarkupReaderTest, BuildsTheTreeWithTypesAndNames) {
   EXPECT_TRUE(root->FindByName<CheckBox>(L"c")->IsSelected());
   EXPECT_TRUE(root->FindByName<RichEdit>(L"e")->IsMultiLine());
   EXPECT_EQ(30, root->FindByName<Progress>(L"p")->GetValue());
+}
+
+TEST_F(MarkupReaderTest, TextsByKeyComeFromTheTable) {
+  const base::TextTable productTexts = base::Texts();
+  base::TextTable table;
+  std::string error;
+  ASSERT_TRUE(base::TextTable::Parse("greeting = Hello {name}\ntip = Click\n", &table, &error));
+  base::SetTexts(table);
+  LayoutDocument doc;
+  const bool read = Read("<VBox><Label name=\"l\" text=\"@greeting\" tooltip=\"@tip\"/>"
+                         "<RichEdit name=\"e\" text=\"@@home\"/></VBox>", &doc, &error);
+  LayoutDocument missing;
+  std::string missingError;
+  EXPECT_FALSE(Read("<VBox>\n<Button text=\"@install_nwo\"/></VBox>", &missing, &missingError));
+  base::SetTexts(productTexts);
+  ASSERT_TRUE(read) << error;
+  Box* root = static_cast<Box*>(doc.root.get());
+  EXPECT_EQ(L"Hello {name}", root->FindByName<Label>(L"l")->GetText());
+  EXPECT_EQ(L"Click", root->FindByName<Label>(L"l")->GetToolTip());
+  EXPECT_EQ(L"@home", root->FindByName<RichEdit>(L"e")->GetText());
+  EXPECT_EQ("themes/default/basic/basic.xml:3: unknown text key 'install_nwo'", missingError);
 }
 
 TEST_F(MarkupReaderTest, FindByNameChecksTheType) {

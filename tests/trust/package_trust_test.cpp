@@ -21,7 +21,7 @@ TEST(PackageTrustTest, PackageSignedByTheExpectedSignerIsTrusted) {
   TrustResult result = Verify(L"signed.exe");
   EXPECT_TRUE(result.trusted);
   EXPECT_EQ(0, result.code);
-  EXPECT_EQ(L"package signature: signed by \"Brightmere Test Signer\"", result.text);
+  EXPECT_EQ(L"package signature: signed by \"Test Package Signer\"", result.text);
 }
 
 // The installer signed as a release is, and stamped with a channel afterwards: the stamp
@@ -65,7 +65,7 @@ TEST(PackageTrustTest, PackageSignedByAnotherSignerIsRefused) {
   EXPECT_FALSE(result.trusted);
   EXPECT_EQ(static_cast<long>(0x800B0004), result.code);
   EXPECT_EQ(L"package signature: signed by \"Harrowfields Test Signer\", "
-            L"not by \"Brightmere Test Signer\" (0x800b0004)",
+            L"not by \"Test Package Signer\" (0x800b0004)",
             result.text);
 }
 
@@ -76,7 +76,7 @@ TEST(PackageTrustTest, SignerNameDiffersInCaseIsRefused) {
 }
 
 TEST(PackageTrustTest, PartOfTheSignerNameIsNotEnough) {
-  TrustResult result = VerifyPackageSigner(PreparedFile(L"signed.exe"), L"Brightmere Test");
+  TrustResult result = VerifyPackageSigner(PreparedFile(L"signed.exe"), L"Test Package");
   EXPECT_FALSE(result.trusted);
   EXPECT_EQ(static_cast<long>(0x800B0004), result.code);
 }

@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
 # prepare_signed_packages.sh SOURCE_DIR OUT_DIR WINEPREFIX TRUST_EXE SAMPLE_EXE BIG_EXE INSTALLER
 # Makes the files the package trust tests check, in OUT_DIR:
-#   signed.exe    SAMPLE_EXE signed by "Brightmere Test Signer" (trusted root)
+#   signed.exe    SAMPLE_EXE signed by "Test Package Signer" (trusted root)
 #   unsigned.exe  SAMPLE_EXE as built
 #   tampered.exe  signed.exe with one signed byte changed afterwards
-#   rogue.exe     signed by "Brightmere Test Signer" from a root nobody trusts
+#   rogue.exe     signed by "Test Package Signer" from a root nobody trusts
 #   other.exe     signed by "Harrowfields Test Signer" (trusted root)
-#   samename.exe  signed by "Brightmere Test Signer" (trusted root) with a key not pinned
-#   noeku.exe     signed by "Brightmere Test Signer" without the code-signing usage
-#   big.exe       BIG_EXE (over 10 MiB, its payload inside) signed by "Brightmere Test Signer"
-#   stub.exe      INSTALLER signed by "Brightmere Test Signer" the way a release is
+#   samename.exe  signed by "Test Package Signer" (trusted root) with a key not pinned
+#   noeku.exe     signed by "Test Package Signer" without the code-signing usage
+#   big.exe       BIG_EXE (over 10 MiB, its payload inside) signed by "Test Package Signer"
+#   stub.exe      INSTALLER signed by "Test Package Signer" the way a release is
 #                 (sign_stub.sh, which checks it with osslsigncode verify)
 #   stub-<channel>.exe  stub.exe stamped with site_a, site_b and site_c, each checked with
 #                 osslsigncode verify

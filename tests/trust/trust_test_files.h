@@ -7,7 +7,7 @@
 namespace trust_test {
 
 // The common name of the test signing certificate the files are signed with.
-constexpr wchar_t kTestSigner[] = L"Brightmere Test Signer";
+constexpr wchar_t kTestSigner[] = L"Test Package Signer";
 
 // `name` (e.g. L"signed.exe") in the prepared folder, as a Windows path.
 std::wstring PreparedFile(const wchar_t* name);

@@ -12,6 +12,7 @@
 #include "build_settings.h"
 #include "install/running_app_check.h"
 #include "tests/toolkit/skin_fixture.h"
+#include "toolkit/base/text_table.h"
 #include "toolkit/base/utf8.h"
 #include "toolkit/ui/ui.h"
 #include "toolkit/ui/win/font_cache.h"
@@ -97,8 +98,8 @@ TEST_P(TextFitTest, EveryPageOfTheMainWindow) {
   std::vector<std::wstring> progressTexts = {FormatProgressText(900), FormatProgressText(999)};
   std::vector<std::wstring> reasons;
   for (int code : kFailureCodes) {
-    reasons.push_back(FailureReasonText(code, L"(下载)"));
-    reasons.push_back(FailureReasonText(code, L"(安装)"));
+    reasons.push_back(FailureReasonText(code, base::Text("failure_stage_download")));
+    reasons.push_back(FailureReasonText(code, base::Text("failure_stage_install")));
   }
   auto* progressLabel = window->FindControl<ui::Label>(L"progress_install_value");
   auto* reasonLabel = window->FindControl<ui::Label>(L"download_failed_msg");

@@ -4,7 +4,7 @@
 //
 //   std::wstring tag = base::Utf8ToWide(bytes);               // "" when invalid
 //   std::wstring text = base::Utf8ToWideReplacing(markup);     // bad bytes become U+FFFD
-//   std::string bytes = base::WideToUtf8(L"安装");              // lone surrogates become U+FFFD
+//   std::string bytes = base::WideToUtf8(L"\u5b89\u88c5");      // lone surrogates become U+FFFD
 //   std::string field = base::WideToUtf8KeepingSurrogates(s);  // the report fields' rule
 //
 // Which caller needs which:

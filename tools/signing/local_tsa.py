@@ -43,7 +43,7 @@ class LocalTsa:
             f.write("01\n")
         quiet = dict(check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         subprocess.run(["openssl", "req", "-newkey", "rsa:2048", "-nodes", "-keyout", key,
-                        "-out", csr, "-subj", "/CN=Brightmere Test Timestamps"], **quiet)
+                        "-out", csr, "-subj", "/CN=Test Timestamps"], **quiet)
         subprocess.run(["openssl", "x509", "-req", "-sha256", "-days", "3650", "-in", csr,
                         "-CA", os.path.join(self.certs, "root.pem"),
                         "-CAkey", os.path.join(self.certs, "root.key"), "-CAcreateserial",

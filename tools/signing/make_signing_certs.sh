@@ -1,16 +1,16 @@
 #!/usr/bin/env bash
 # make_signing_certs.sh DIR: creates, once, the certificates that sign test and demo setup
 # packages:
-#   root.pem/root.der    "Brightmere Test Code Signing Root", to be trusted in a test prefix
-#   signer.pem/.key      "Brightmere Test Signer", code signing, issued by that root, with the
+#   root.pem/root.der    "Test Code Signing Root", to be trusted in a test prefix
+#   signer.pem/.key      "Test Package Signer", code signing, issued by that root, with the
 #                        fixed key test-signer.key (its public key is pinned in
 #                        cmake/loopback-hosts.cmake; a test key, it signs nothing real)
-#   samename.pem/.key    "Brightmere Test Signer" again, by the trusted root, for code
+#   samename.pem/.key    "Test Package Signer" again, by the trusted root, for code
 #                        signing, with a key of its own: the name without the pinned key
 #   other.pem/.key       "Harrowfields Test Signer", code signing, issued by that root
 #   rogue-root.pem       "Brightmere Rogue Root", trusted nowhere
-#   rogue.pem/.key       "Brightmere Test Signer" again, issued by the rogue root
-#   noeku.pem/.key       "Brightmere Test Signer" again, by the trusted root, without the
+#   rogue.pem/.key       "Test Package Signer" again, issued by the rogue root
+#   noeku.pem/.key       "Test Package Signer" again, by the trusted root, without the
 #                        code-signing usage
 # and for each signer a chain file (*-chain.pem: the signer, then its root) for osslsigncode.
 set -euo pipefail
@@ -30,10 +30,10 @@ make_root() {  # name cn
 make_signer() {  # name cn root extended-key-usage [key file]
   if [ -n "${5:-}" ]; then
     cp "$5" "$1.key"
-    openssl req -new -key "$1.key" -sha256 -out "$1.csr" -subj "/CN=$2/O=Brightmere Test" 2>/dev/null
+    openssl req -new -key "$1.key" -sha256 -out "$1.csr" -subj "/CN=$2/O=Installer Tests" 2>/dev/null
   else
     openssl req -newkey rsa:2048 -nodes -sha256 -keyout "$1.key" -out "$1.csr" \
-      -subj "/CN=$2/O=Brightmere Test" 2>/dev/null
+      -subj "/CN=$2/O=Installer Tests" 2>/dev/null
   fi
   {
     echo "basicConstraints=CA:FALSE"
@@ -45,11 +45,11 @@ make_signer() {  # name cn root extended-key-usage [key file]
   cat "$1.pem" "$3.pem" > "$1-chain.pem"
 }
 
-make_root root "Brightmere Test Code Signing Root"
+make_root root "Test Code Signing Root"
 openssl x509 -in root.pem -outform DER -out root.der
 make_root rogue-root "Brightmere Rogue Root"
-make_signer signer "Brightmere Test Signer" root codeSigning "$here/test-signer.key"
+make_signer signer "Test Package Signer" root codeSigning "$here/test-signer.key"
 make_signer other "Harrowfields Test Signer" root codeSigning
-make_signer rogue "Brightmere Test Signer" rogue-root codeSigning
-make_signer noeku "Brightmere Test Signer" root serverAuth
-make_signer samename "Brightmere Test Signer" root codeSigning  # last: the "done" marker
+make_signer rogue "Test Package Signer" rogue-root codeSigning
+make_signer noeku "Test Package Signer" root serverAuth
+make_signer samename "Test Package Signer" root codeSigning  # last: the "done" marker

@@ -1,6 +1,8 @@
 #include "toolkit/ui/core/attribute_table.h"
 
 #include "toolkit/ui/core/global_resources.h"
+#include "toolkit/base/text_table.h"
+#include "toolkit/base/utf8.h"
 
 namespace ui {
 
@@ -35,6 +37,26 @@ bool MarkupContext::ResolveFont(std::string_view text, int* out, std::string* er
     return false;
   }
   *out = index;
+  return true;
+}
+
+bool MarkupContext::ResolveText(std::string_view text, std::wstring* out,
+                                std::string* error) const {
+  if (text.empty() || text.front() != '@') {
+    *out = base::Utf8ToWideReplacing(text);
+    return true;
+  }
+  text.remove_prefix(1);
+  if (!text.empty() && text.front() == '@') {
+    *out = base::Utf8ToWideReplacing(text);
+    return true;
+  }
+  const std::wstring* value = base::Texts().Find(text);
+  if (!value) {
+    *error = "unknown text key '" + std::string(text) + "'";
+    return false;
+  }
+  *out = *value;
   return true;
 }
 

@@ -39,6 +39,9 @@ class MarkupContext {
   bool ResolveImage(std::string_view text, ImageSpec* out, std::string* error) const;
   // The index of a Font of global.xml.
   bool ResolveFont(std::string_view text, int* out, std::string* error) const;
+  // A text: "@key" is the display language's text for key (toolkit/base/text_table.h), an
+  // error when the table lacks it; "@@..." is the literal "@..."; anything else is itself.
+  bool ResolveText(std::string_view text, std::wstring* out, std::string* error) const;
 
   const GlobalResources* globals() const { return globals_; }
 

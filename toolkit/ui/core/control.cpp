@@ -79,9 +79,8 @@ const AttributeTable& Control::ClassAttributes() {
          else return Bad("cursor", v, e);
          return true;
        }},
-      {"tooltip", [](Control& c, std::string_view v, const MarkupContext&, std::string*) {
-         c.toolTip_ = base::Utf8ToWideReplacing(v);
-         return true;
+      {"tooltip", [](Control& c, std::string_view v, const MarkupContext& m, std::string* e) {
+         return m.ResolveText(v, &c.toolTip_, e);
        }},
   });
   return table;

@@ -1,14 +1,15 @@
 #include "toolkit/ui/core/label.h"
 
-#include "toolkit/base/utf8.h"
 #include "toolkit/ui/core/text_measurer.h"
 
 namespace ui {
 
 const AttributeTable& Label::ClassAttributes() {
   static const AttributeTable table(&Control::ClassAttributes(), {
-      {"text", [](Control& c, std::string_view v, const MarkupContext&, std::string*) {
-         c.SetText(base::Utf8ToWideReplacing(v));
+      {"text", [](Control& c, std::string_view v, const MarkupContext& m, std::string* e) {
+         std::wstring text;
+         if (!m.ResolveText(v, &text, e)) return false;
+         c.SetText(text);
          return true;
        }},
       {"font", [](Control& c, std::string_view v, const MarkupContext& m, std::string* e) {

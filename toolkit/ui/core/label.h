@@ -1,7 +1,7 @@
 // A line of text in one of the global fonts, with normal and disabled colours and a text
 // alignment. Auto-sized by default: it is as large as its text plus padding.
 //
-//   label->SetText(L"正在安装，请不要关闭：42%");
+//   label->SetText(base::Text("progress_downloading", {{"percent", L"42.0"}}));
 //
 // Threading: UI thread only.
 #pragma once

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "toolkit/base/utf8.h"
 #include "toolkit/ui/core/text_measurer.h"
 
 namespace ui {
@@ -14,9 +13,8 @@ struct RichEditAttributes {
     *e = "bad boolean \"" + std::string(v) + "\"";
     return false;
   }
-  static bool Text(Control& c, std::string_view v, const MarkupContext&, std::string*) {
-    static_cast<RichEdit&>(c).text_ = base::Utf8ToWideReplacing(v);
-    return true;
+  static bool Text(Control& c, std::string_view v, const MarkupContext& m, std::string* e) {
+    return m.ResolveText(v, &static_cast<RichEdit&>(c).text_, e);
   }
   static bool Font(Control& c, std::string_view v, const MarkupContext& m, std::string* e) {
     return m.ResolveFont(v, &static_cast<RichEdit&>(c).font_, e);

@@ -4,7 +4,7 @@
 // the first family with GB2312 glyphs). A text with CJK characters in a font that has no CJK
 // glyphs is drawn in that family too, so Chinese never shows as boxes.
 //
-//   Gdiplus::Font* font = fonts.GetFont(7, 150, L"立即安装");
+//   Gdiplus::Font* font = fonts.GetFont(7, 150, base::Text("install_now"));
 //
 // Threading: UI thread only.
 #pragma once

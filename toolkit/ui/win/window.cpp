@@ -26,6 +26,13 @@ bool Window::RegisterWindowClass() {
   wc.lpfnWndProc = &Window::WindowProc;
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  // The program's own icon (resource 1), at the sizes the title bar, taskbar and Alt+Tab ask
+  // for; none when the program has no icon.
+  wc.hIcon = static_cast<HICON>(LoadImageW(wc.hInstance, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0,
+                                           LR_DEFAULTSIZE | LR_SHARED));
+  wc.hIconSm = static_cast<HICON>(LoadImageW(wc.hInstance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON),
+                                             GetSystemMetrics(SM_CYSMICON), LR_SHARED));
   wc.lpszClassName = name.c_str();
   return RegisterClassExW(&wc) != 0;
 }

@@ -1,0 +1,72 @@
+"""A product built from another product folder (--product), installed through its window: its
+own install folder, executable, records, uninstall entry, report name and vocabulary. Controls
+are found by name, not by text: the texts are the product's own."""
+import glob
+import os
+
+from brightmere_harness import Failure
+
+SCALES = ((96, 100), (120, 125), (144, 150))
+
+
+def expect(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def welcome(run, label):
+    page = run.wait_for(lambda p: p.visible("btn_startinstall") and p.visible("btn_exit"),
+                        "the welcome page")
+    run.screenshot(label, page)
+    return page
+
+
+def product_install(env):
+    s = env.product
+    expect(s is not None, "this scenario needs --product")
+    install_dir = "C:\\Program Files (x86)\\" + s["install_folder"]
+    # The welcome page at the two larger scales first: the window and its images scale.
+    for dpi, scale in SCALES[1:]:
+        env.set_scale(dpi)
+        run = env.launch()
+        page = welcome(run, "welcome-%d" % scale)
+        expect(page.data["w"] == 600 * scale // 100, "window is %d wide at %d %%"
+               % (page.data["w"], scale))
+        run.kill()
+    env.set_scale(96)
+    env.clean_install_state()
+    env.reports_reset()
+
+    run = env.launch()
+    page = welcome(run, "welcome-100")
+    folder = page.all_named("edit_installdir", "edit")[0].get("value")
+    expect(folder == install_dir, "install folder %r, expected %r" % (folder, install_dir))
+    run.click(page.find("btn_startinstall"))
+    page = run.wait_for(lambda p: p.visible("btn_startapp") or p.visible("btn_reinstall"),
+                        "the end of the install", 120)
+    expect(page.visible("btn_startapp"), "the install failed; reports %s" % env.reports())
+    page = run.wait_for(lambda p: p.visible("btn_exit"), "the close button", 5)
+    run.screenshot("installed", page)
+
+    exe = os.path.join(install_dir, s["app_exe_name"])
+    expect(os.path.isfile(env.unix_path(exe)), "%s is not installed" % exe)
+    expect(env.read_record("InstallerPath") == install_dir,
+           "InstallerPath is %r" % env.read_record("InstallerPath"))
+    expect(env.has_uninstall_entry(), "no uninstall entry %s" % env.uninstall_key)
+    left = glob.glob(os.path.join(env.prefix, "drive_c", "users", "*", "AppData", "Roaming",
+                                  env.package_folders))
+    expect(not left, "package folders left: %s" % left)
+
+    # Leaving from the finished page reports the product's own word for it.
+    run.click(page.find("btn_exit"))
+    code = run.wait_exit(20)
+    expect(code == 0, "the installer ended with %s" % code)
+    env.wait_collector_settled()
+    reports = env.reports()
+    events = [event for event, _ in reports]
+    expect(events == ["AppStart", "OnClick", "DownloadTimeCost", "InstallTimeCost",
+                      "InstallResultReport", "OnClick"], "reports: %s" % reports)
+    expect(reports[-1][1] == {"btn_exit": s["report_exit_start_installed"]},
+           "the exit report is %s" % reports[-1][1])
+    names = {cookies.get("appname") for cookies in env.report_cookies()}
+    expect(names == {s["report_app_name"]}, "report appname cookies %s" % names)

@@ -5,8 +5,9 @@
 //
 //   TidemarkNotesSetup.exe /quiet /dir=C:\Program Files (x86)\Cobalt Ridge\Tidemark Notes
 //
-// The folder is everything after "/dir=", spaces included, and must be a full path. Any other
-// command line ends with kExitUsage before anything is written. Switches read from the
+// The folder is everything after "/dir=", spaces included, unquoted, and must be a full path.
+// Any other command line (a quoted switch or folder too: no folder name holds a quote) ends
+// with kExitUsage before anything is written. Switches read from the
 // environment let tests make it fail or hang, as the NSIS demo package's do:
 //   BRIGHTMERE_DEMO_HANG=1           never ends
 //   BRIGHTMERE_DEMO_FAIL_RUNS=N      the first N runs fail (every run when no counter is set)

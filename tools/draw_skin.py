@@ -35,7 +35,7 @@ WHITE = (255, 255, 255)
 
 # --- basic/ ---------------------------------------------------------------------------------
 
-def header(scale, spec):
+def header(scale, desc):
     """The 600 x 256 header under the white product name that the layout draws: a diagonal
     gradient with soft light, translucent rings and bubbles, and bands along the bottom (a
     mountain ridge, waves), all from the skin's "header"."""
@@ -43,7 +43,7 @@ def header(scale, spec):
     ss = 2
     W, H = w * ss, h * ss
     # Diagonal gradient: the first colour at the top left, the second at the bottom right.
-    a, b = (color(v)[:3] for v in spec["gradient"])
+    a, b = (color(v)[:3] for v in desc["gradient"])
     gx = Image.linear_gradient("L").transpose(Image.ROTATE_90).resize((W, H))
     gy = Image.linear_gradient("L").resize((W, H))
     mix = ImageChops.add(gx.point(lambda v: int(v * 0.45)), gy.point(lambda v: int(v * 0.55)))
@@ -56,8 +56,8 @@ def header(scale, spec):
     # Soft light: large blurred discs.
     glow = Image.new("RGBA", (W, H), (0, 0, 0, 0))
     d = ImageDraw.Draw(glow)
-    light = color(spec["glow"])[:3]
-    for cx, cy, r, alpha in spec["glow_discs"]:
+    light = color(desc["glow"])[:3]
+    for cx, cy, r, alpha in desc["glow_discs"]:
         d.ellipse([u(cx - r), u(cy - r), u(cx + r), u(cy + r)], fill=light + (alpha,))
     glow = glow.filter(ImageFilter.GaussianBlur(u(40)))
     img = Image.alpha_composite(img, glow)
@@ -65,19 +65,19 @@ def header(scale, spec):
     # Translucent rings and bubbles: crisp shapes with little alpha give depth without noise.
     shapes = Image.new("RGBA", (W, H), (0, 0, 0, 0))
     d = ImageDraw.Draw(shapes)
-    for cx, cy, r, alpha in spec["discs"]:
+    for cx, cy, r, alpha in desc["discs"]:
         d.ellipse([u(cx - r), u(cy - r), u(cx + r), u(cy + r)], fill=(255, 255, 255, alpha))
-    for cx, cy, r, alpha, width in spec["rings"]:
+    for cx, cy, r, alpha, width in desc["rings"]:
         d.ellipse([u(cx - r), u(cy - r), u(cx + r), u(cy + r)], outline=(255, 255, 255, alpha),
                   width=max(1, int(u(width))))
-    for cx, cy, r, alpha in spec["bubbles"]:
+    for cx, cy, r, alpha in desc["bubbles"]:
         d.ellipse([u(cx - r), u(cy - r), u(cx + r), u(cy + r)], fill=(255, 255, 255, alpha))
     img = Image.alpha_composite(img, shapes)
 
     # Faint bands along the bottom: polygons, or waves filled down to the bottom edge.
     bands = Image.new("RGBA", (W, H), (0, 0, 0, 0))
     d = ImageDraw.Draw(bands)
-    for band in spec["bands"]:
+    for band in desc["bands"]:
         if "wave" in band:
             x0, x1, y = band["wave"]
             pts = wave_points(x0, x1, y, band["amplitude"], band["length"], band.get("phase", 0.0),
@@ -88,7 +88,7 @@ def header(scale, spec):
     img = Image.alpha_composite(img, bands)
 
     # Slight darkening at the very bottom so the page's light background starts cleanly.
-    shade = vertical_gradient((W, H), (0, 0, 0, 0), color(spec["shade"]), int(H * 0.7), H)
+    shade = vertical_gradient((W, H), (0, 0, 0, 0), color(desc["shade"]), int(H * 0.7), H)
     img = Image.alpha_composite(img, shade)
     return img.resize((w, h), Image.LANCZOS).convert("RGB")
 

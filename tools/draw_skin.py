@@ -1,14 +1,23 @@
 #!/usr/bin/python3
-"""Draws every image of the installer's skin into <product>/themes/<theme>/.
+"""Draws every image of a product's skin into <product>/themes/<theme>/, and its icon.
 
-Each theme folder gets the same images drawn for its display scale (100 %, 125 %, 150 %), so
-nothing is ever scaled from a bitmap. Shapes are drawn at several times the target size and
-reduced with a Lanczos filter, which gives anti-aliased edges. The output is deterministic:
-running the program again gives byte-identical PNGs, so the images are committed and the build
-does not need PIL.
+The product's skin.json describes what differs between products: the header's colours and
+shapes, the accent colours of buttons, check boxes, progress bar and message-box badges, and
+the logo as vector shapes (tools/skin_shapes.py has their language). Everything else (the
+window shadow, close glyphs, the caption) is drawn the same for every product.
 
-Usage: tools/draw_skin.py [product-dir]   (default: products/brightmere)
+Each theme folder gets the same images drawn for its display scale (100 %, 125 %, 150 %), and
+icon.ico the logo drawn at 16, 32, 48 and 256 pixels (the small ones show only the logo's
+middle, as skin.json's "icon" says), so nothing is ever scaled from a bitmap. Shapes are drawn
+at several times the target size and reduced with a Lanczos filter (the icons with a box
+filter, which does not ring), which gives anti-aliased edges. The output is deterministic:
+running the program again gives byte-identical files, so they are committed and the build
+does not need PIL; tests/product/skin_drawing_test.py checks that they match skin.json.
+
+Usage: tools/draw_skin.py [product-dir] [--out DIR]   (default: products/brightmere)
 """
+import argparse
+import json
 import os
 import sys
 
@@ -16,6 +25,8 @@ from PIL import Image, ImageChops, ImageDraw, ImageFilter
 
 sys.dont_write_bytecode = True  # keep tools/ free of __pycache__
 from skin_canvas import Canvas, px, vertical_gradient
+from ico_file import write_ico
+from skin_shapes import GRID, Grid, color, draw_shapes, wave_points
 
 THEMES = {"default": 1.0, "default-hdpi": 1.25, "default-xhdpi": 1.5}
 
@@ -24,14 +35,15 @@ WHITE = (255, 255, 255)
 
 # --- basic/ ---------------------------------------------------------------------------------
 
-def header(scale):
-    """The 600 x 256 header: a deep blue diagonal gradient with soft light shapes and a faint
-    mountain line, under the white product name that the layout draws."""
+def header(scale, desc):
+    """The 600 x 256 header under the white product name that the layout draws: a diagonal
+    gradient with soft light, translucent rings and bubbles, and bands along the bottom (a
+    mountain ridge, waves), all from the skin's "header"."""
     w, h = px(600, scale), px(256, scale)
     ss = 2
     W, H = w * ss, h * ss
-    # Diagonal gradient: bright azure at the top left to deep blue at the bottom right.
-    a, b = (48, 128, 246), (22, 64, 176)
+    # Diagonal gradient: the first colour at the top left, the second at the bottom right.
+    a, b = (color(v)[:3] for v in desc["gradient"])
     gx = Image.linear_gradient("L").transpose(Image.ROTATE_90).resize((W, H))
     gy = Image.linear_gradient("L").resize((W, H))
     mix = ImageChops.add(gx.point(lambda v: int(v * 0.45)), gy.point(lambda v: int(v * 0.55)))
@@ -41,115 +53,88 @@ def header(scale):
     def u(v):  # header coordinates at 100 % to supersampled pixels
         return v * scale * ss
 
-    # Soft light: large blurred discs, stronger towards the upper right.
+    # Soft light: large blurred discs.
     glow = Image.new("RGBA", (W, H), (0, 0, 0, 0))
     d = ImageDraw.Draw(glow)
-    for cx, cy, r, alpha in [(520, -40, 210, 70), (80, 260, 170, 40), (300, 40, 120, 26),
-                             (610, 230, 120, 34)]:
-        d.ellipse([u(cx - r), u(cy - r), u(cx + r), u(cy + r)], fill=(140, 200, 255, alpha))
+    light = color(desc["glow"])[:3]
+    for cx, cy, r, alpha in desc["glow_discs"]:
+        d.ellipse([u(cx - r), u(cy - r), u(cx + r), u(cy + r)], fill=light + (alpha,))
     glow = glow.filter(ImageFilter.GaussianBlur(u(40)))
     img = Image.alpha_composite(img, glow)
 
     # Translucent rings and bubbles: crisp shapes with little alpha give depth without noise.
     shapes = Image.new("RGBA", (W, H), (0, 0, 0, 0))
     d = ImageDraw.Draw(shapes)
-    for cx, cy, r, alpha in [(470, 30, 150, 20), (560, 150, 90, 16), (60, 20, 70, 14)]:
+    for cx, cy, r, alpha in desc["discs"]:
         d.ellipse([u(cx - r), u(cy - r), u(cx + r), u(cy + r)], fill=(255, 255, 255, alpha))
-    for cx, cy, r, alpha, width in [(470, 30, 190, 30, 1.2), (120, 210, 110, 22, 1.0)]:
+    for cx, cy, r, alpha, width in desc["rings"]:
         d.ellipse([u(cx - r), u(cy - r), u(cx + r), u(cy + r)], outline=(255, 255, 255, alpha),
                   width=max(1, int(u(width))))
-    for cx, cy, r, alpha in [(40, 150, 4, 60), (548, 98, 3, 70), (395, 205, 2.5, 60),
-                             (188, 58, 2, 70), (575, 215, 5, 40), (250, 120, 1.8, 70)]:
+    for cx, cy, r, alpha in desc["bubbles"]:
         d.ellipse([u(cx - r), u(cy - r), u(cx + r), u(cy + r)], fill=(255, 255, 255, alpha))
     img = Image.alpha_composite(img, shapes)
 
-    # A faint mountain ridge along the bottom: the product is about photos.
-    ridge = Image.new("RGBA", (W, H), (0, 0, 0, 0))
-    d = ImageDraw.Draw(ridge)
-    far = [(0, 214), (70, 190), (120, 204), (210, 162), (280, 196), (330, 184), (420, 150),
-           (500, 192), (560, 176), (600, 186), (600, 256), (0, 256)]
-    near = [(0, 236), (90, 210), (150, 228), (250, 200), (350, 232), (440, 206), (520, 230),
-            (600, 214), (600, 256), (0, 256)]
-    d.polygon([(u(x), u(y)) for x, y in far], fill=(255, 255, 255, 14))
-    d.polygon([(u(x), u(y)) for x, y in near], fill=(10, 40, 130, 40))
-    img = Image.alpha_composite(img, ridge)
+    # Faint bands along the bottom: polygons, or waves filled down to the bottom edge.
+    bands = Image.new("RGBA", (W, H), (0, 0, 0, 0))
+    d = ImageDraw.Draw(bands)
+    for band in desc["bands"]:
+        if "wave" in band:
+            x0, x1, y = band["wave"]
+            pts = wave_points(x0, x1, y, band["amplitude"], band["length"], band.get("phase", 0.0),
+                              step=2) + [(x1, 256), (x0, 256)]
+        else:
+            pts = band["points"]
+        d.polygon([(u(x), u(y)) for x, y in pts], fill=color(band["fill"]))
+    img = Image.alpha_composite(img, bands)
 
     # Slight darkening at the very bottom so the page's light background starts cleanly.
-    shade = vertical_gradient((W, H), (0, 0, 0, 0), (8, 24, 80, 46), int(H * 0.7), H)
+    shade = vertical_gradient((W, H), (0, 0, 0, 0), color(desc["shade"]), int(H * 0.7), H)
     img = Image.alpha_composite(img, shade)
     return img.resize((w, h), Image.LANCZOS).convert("RGB")
 
 
-def logo(scale):
-    """A white rounded tile with a sun and two mountains over a lake: the photo app's mark."""
+def logo(scale, shapes):
+    """The product's mark, drawn from its shapes on the 80 x 80 grid."""
     n = px(80, scale)
     c = Canvas(n, n)
-    k = n / 80.0
-    # Soft shadow under the tile.
-    sh = c.layer()
-    ImageDraw.Draw(sh).rounded_rectangle(c.box(6 * k, 9 * k, 74 * k, 77 * k), radius=c.s(18 * k),
-                                         fill=(6, 28, 90, 90))
-    c.paste(sh.filter(ImageFilter.GaussianBlur(c.s(3 * k))))
-    c.gradient_rounded(4 * k, 4 * k, 76 * k, 76 * k, 18 * k, (255, 255, 255), (232, 241, 253))
-    # Inner picture, clipped to a rounded frame.
-    pic = Canvas(n, n)
-    x0, y0, x1, y1 = 16 * k, 17 * k, 64 * k, 63 * k
-    pic.gradient_rounded(x0, y0, x1, y1, 9 * k, (122, 196, 255), (60, 140, 240))
-    pic.ellipse(45 * k, 22 * k, 55 * k, 32 * k, fill=(255, 196, 61, 255))
-    # A far ridge on the right, the main peak left of centre with a snow cap.
-    pic.polygon([(38 * k, 54 * k), (51 * k, 38 * k), (x1, 49 * k), (x1, 54 * k)],
-                fill=(34, 102, 212, 255))
-    pic.polygon([(x0 - 2 * k, 54 * k), (33 * k, 29 * k), (52 * k, 54 * k)], fill=(22, 70, 176, 255))
-    pic.polygon([(28.6 * k, 35 * k), (33 * k, 29 * k), (37.4 * k, 35 * k), (35.2 * k, 33.8 * k),
-                 (33 * k, 35.8 * k), (30.8 * k, 33.8 * k)], fill=(255, 255, 255, 235))
-    # The lake with two light strokes of reflection.
-    pic.rounded(x0, 52 * k, x1, y1, 0, fill=(38, 190, 214, 255))
-    pic.polyline([(24 * k, 57 * k), (34 * k, 57 * k)], (255, 255, 255, 170), 1.6 * k)
-    pic.polyline([(42 * k, 59.5 * k), (56 * k, 59.5 * k)], (255, 255, 255, 120), 1.6 * k)
-    mask = Image.new("L", c.img.size, 0)
-    ImageDraw.Draw(mask).rounded_rectangle(c.box(x0, y0, x1, y1), radius=c.s(9 * k), fill=255)
-    clipped = c.layer()
-    clipped.paste(pic.img, (0, 0), ImageChops.multiply(mask, pic.img.getchannel("A")))
-    c.paste(clipped)
+    draw_shapes(c, shapes, Grid(n / GRID), n)
     return c.result()
 
 
-def chevron(scale, up):
+def icon(size, shapes, view, margin):
+    """The logo at `size` pixels: the square `view` of its grid fills the icon less `margin`
+    pixels on each side. Small icons show only the middle of the logo, so that it stays
+    legible, and fit its edges to whole pixels, so that they stay sharp."""
+    x0, y0, x1, y1 = view
+    k = (size - 2 * margin) / (x1 - x0)
+    c = Canvas(size, size)
+    draw_shapes(c, shapes, Grid(k, margin - x0 * k, margin - y0 * k), size)
+    return c.result(Image.BOX)
+
+
+def chevron(scale, up, ink):
     n = px(16, scale)
     c = Canvas(n, n)
     k = n / 16.0
     pts = [(4.5 * k, 6.5 * k), (8 * k, 10 * k), (11.5 * k, 6.5 * k)]
     if up:
         pts = [(x, 16 * k - y) for x, y in pts]
-    c.polyline(pts, (114, 121, 127, 255), 1.6 * k)
+    c.polyline(pts, ink, 1.6 * k)
     return c.result()
 
 
 # --- public/ --------------------------------------------------------------------------------
 
-BUTTON_STATES = {
-    "blue": {
-        "normal": ((64, 146, 255), (38, 116, 238), None),
-        "hovered": ((92, 164, 255), (58, 136, 250), None),
-        "pushed": ((34, 104, 222), (28, 92, 204), None),
-    },
-    "white": {
-        "normal": ((255, 255, 255), (250, 251, 252), (206, 212, 219)),
-        "hovered": ((246, 250, 255), (238, 245, 255), (104, 160, 240)),
-        "pushed": ((232, 240, 252), (226, 236, 250), (58, 128, 232)),
-    },
-}
-
-
-def button(scale, kind, state):
-    """An 80 x 30 nine-slice source; the layouts stretch it with 8-pixel corners."""
+def button(scale, kind, state, colors):
+    """An 80 x 30 nine-slice source; the layouts stretch it with 8-pixel corners. `colors` is
+    the state's [top, bottom] or, for a framed button, [top, bottom, border]."""
     w, h = px(80, scale), px(30, scale)
     c = Canvas(w, h)
-    top, bottom, border = BUTTON_STATES[kind][state]
+    top, bottom, border = (list(map(color, colors)) + [None])[:3]
     # Never rounder than the 8-pixel nine-slice corner, however the corner is scaled.
     r = min(6 * scale, 8)
     if border:
-        c.rounded(0, 0, w, h, r, fill=border + (255,))
+        c.rounded(0, 0, w, h, r, fill=border)
         c.gradient_rounded(scale, scale, w - scale, h - scale, r - scale, top, bottom)
     else:
         c.gradient_rounded(0, 0, w, h, r, top, bottom)
@@ -208,28 +193,30 @@ def caption(scale):
     return img
 
 
-def check(scale, selected):
+def check(scale, selected, skin):
     n = px(16, scale)
     c = Canvas(n, n)
     k = n / 16.0
     if selected:
-        c.gradient_rounded(1 * k, 1 * k, 15 * k, 15 * k, 3 * k, (64, 146, 255), (38, 116, 238))
+        top, bottom = map(color, skin["check"])
+        c.gradient_rounded(1 * k, 1 * k, 15 * k, 15 * k, 3 * k, top, bottom)
         c.polyline([(4.4 * k, 8.2 * k), (7 * k, 10.8 * k), (11.8 * k, 5.6 * k)], WHITE + (255,),
                    1.7 * k)
     else:
-        c.rounded(1 * k, 1 * k, 15 * k, 15 * k, 3 * k, fill=(184, 191, 198, 255))
+        c.rounded(1 * k, 1 * k, 15 * k, 15 * k, 3 * k, fill=color(skin["check_frame"]))
         c.rounded(2 * k, 2 * k, 14 * k, 14 * k, 2.2 * k, fill=(255, 255, 255, 255))
     return c.result()
 
 
-def progress(scale, foreground):
+def progress(scale, foreground, skin):
     """A slim pill, 6 high at 100 %; stretched sideways, its round ends inside 5-pixel corners."""
     w, h = px(60, scale), px(6, scale)
     c = Canvas(w, h)
     if foreground:
-        c.gradient_rounded(0, 0, w, h, h / 2, (84, 162, 255), (38, 116, 238))
+        top, bottom = map(color, skin["progress"])
+        c.gradient_rounded(0, 0, w, h, h / 2, top, bottom)
     else:
-        c.rounded(0, 0, w, h, h / 2, fill=(222, 229, 237, 255))
+        c.rounded(0, 0, w, h, h / 2, fill=color(skin["progress_track"]))
     return c.result()
 
 
@@ -263,14 +250,11 @@ def image_mask(scale):
 
 # --- msgbox/ --------------------------------------------------------------------------------
 
-def badge(scale, kind):
+def badge(scale, kind, colors):
     n = px(32, scale)
     c = Canvas(n, n)
     k = n / 32.0
-    colors = {"error": ((240, 98, 96), (214, 64, 62)), "infor": ((84, 162, 255), (38, 116, 238)),
-              "ok": ((72, 200, 128), (38, 168, 98)), "question": ((84, 162, 255), (38, 116, 238)),
-              "warning": ((255, 196, 72), (240, 160, 32))}
-    top, bottom = colors[kind]
+    top, bottom = map(color, colors)
     white = WHITE + (255,)
     if kind == "warning":
         tri = c.layer()
@@ -304,22 +288,66 @@ def badge(scale, kind):
     return c.result()
 
 
+# --- the product's description -------------------------------------------------------------
+
+SKIN_KEYS = {
+    "header": dict, "logo": list, "chevron": str, "buttons": dict, "check": list,
+    "check_frame": str, "progress": list, "progress_track": str, "badges": dict, "icon": dict,
+}
+ICON_SIZES = (16, 32, 48, 256)
+BADGES = ("error", "infor", "ok", "question", "warning")
+HEADER_KEYS = ("gradient", "glow", "glow_discs", "discs", "rings", "bubbles", "bands", "shade")
+
+
+def load_skin(path):
+    """Reads skin.json; a missing or mistyped key stops the program with the key and the file."""
+    def fail(message):
+        sys.exit("%s: %s" % (path, message))
+
+    try:
+        with open(path, encoding="utf-8") as f:
+            skin = json.load(f)
+    except (OSError, ValueError) as e:
+        fail(e)
+    for key, kind in SKIN_KEYS.items():
+        if not isinstance(skin.get(key), kind):
+            fail("'%s' is missing or not a %s" % (key, kind.__name__))
+    for key in HEADER_KEYS:
+        if key not in skin["header"]:
+            fail("'header.%s' is missing" % key)
+    for kind in ("blue", "white"):
+        for state in ("normal", "hovered", "pushed"):
+            if state not in skin["buttons"].get(kind, {}):
+                fail("'buttons.%s.%s' is missing" % (kind, state))
+    for kind in BADGES:
+        if kind not in skin["badges"]:
+            fail("'badges.%s' is missing" % kind)
+    for size in ICON_SIZES:
+        entry = skin["icon"].get(str(size), {})
+        view, margin = entry.get("view"), entry.get("margin", 0)
+        if not (isinstance(view, list) and len(view) == 4 and view[2] - view[0] == view[3] - view[1] > 0):
+            fail("'icon.%d.view' is not a square [x0, y0, x1, y1] of the logo's grid" % size)
+        if not (isinstance(margin, int) and 0 <= 2 * margin < size):
+            fail("'icon.%d.margin' is not a whole number of pixels that leaves room" % size)
+    return skin
+
+
 # --- output ---------------------------------------------------------------------------------
 
-def images(scale):
+def images(scale, skin):
     """Relative path -> image for one theme."""
     out = {
-        "basic/bkg_top.png": header(scale),
-        "basic/logo.png": logo(scale),
-        "basic/icon_down.png": chevron(scale, up=False),
-        "basic/icon_up.png": chevron(scale, up=True),
+        "basic/bkg_top.png": header(scale, skin["header"]),
+        "basic/logo.png": logo(scale, skin["logo"]),
+        "basic/icon_down.png": chevron(scale, False, color(skin["chevron"])),
+        "basic/icon_up.png": chevron(scale, True, color(skin["chevron"])),
         "public/bk/bk_shadow.png": shadow(scale),
         "public/bk/bg_image_mask.png": image_mask(scale),
         "public/caption/caption_public.png": caption(scale),
-        "public/checkbox/check.png": check(scale, True),
-        "public/checkbox/check_no.png": check(scale, False),
-        "public/progress/progress_blue_bg.png": progress(scale, False),
-        "public/progress/progress_blue_fg.png": progress(scale, True),
+        "public/checkbox/check.png": check(scale, True, skin),
+        "public/checkbox/check_no.png": check(scale, False, skin),
+        "public/progress/progress_blue_bg.png": progress(scale, False, skin),
+        "public/progress/progress_blue_fg.png": progress(scale, True, skin),
         "public/button/btn_wnd_gray_close.png": gray_close(scale, False),
         "public/button/btn_wnd_gray_close_hover.png": gray_close(scale, True),
         "public/button/btn_wnd_white_close.png": white_close(scale),
@@ -329,23 +357,38 @@ def images(scale):
         "public/button/btn_wnd_white_min_hovered.png": white_glyph_back(scale, 46),
         "public/button/btn_wnd_white_min_pushed.png": white_glyph_back(scale, 80),
     }
+    # The layouts name the accent button "blue" and the framed one "white", whatever their
+    # colours in this product.
     for kind in ("blue", "white"):
         for state in ("normal", "hovered", "pushed"):
-            out["public/button/btn_global_%s_80x30_%s.png" % (kind, state)] = button(scale, kind, state)
-    for kind in ("error", "infor", "ok", "question", "warning"):
-        out["msgbox/%s.png" % kind] = badge(scale, kind)
+            out["public/button/btn_global_%s_80x30_%s.png" % (kind, state)] = button(
+                scale, kind, state, skin["buttons"][kind][state])
+    for kind in BADGES:
+        out["msgbox/%s.png" % kind] = badge(scale, kind, skin["badges"][kind])
     return out
 
 
 def main():
-    root = sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "products", "brightmere")
+    parser = argparse.ArgumentParser(description="Draws a product's skin images and icon.")
+    parser.add_argument("product", nargs="?", default=os.path.join(
+        os.path.dirname(os.path.abspath(__file__)), "..", "products", "brightmere"),
+        help="the product folder, which holds skin.json (default: products/brightmere)")
+    parser.add_argument("--out", help="write themes/ and icon.ico here instead of into the "
+                        "product folder (to compare them with the committed ones)")
+    args = parser.parse_args()
+    out = args.out or args.product
+    skin = load_skin(os.path.join(args.product, "skin.json"))
     for theme, scale in THEMES.items():
-        for rel, img in sorted(images(scale).items()):
-            path = os.path.join(root, "themes", theme, rel)
+        drawn = images(scale, skin)
+        for rel, img in sorted(drawn.items()):
+            path = os.path.join(out, "themes", theme, rel)
             os.makedirs(os.path.dirname(path), exist_ok=True)
             # optimize=False keeps the encoder's choices fixed, so output is reproducible.
             img.save(path, "PNG", optimize=False)
-    print("drew %d images per theme" % len(images(1.0)))
+    write_ico(os.path.join(out, "icon.ico"),
+              [icon(size, skin["logo"], skin["icon"][str(size)]["view"],
+                    skin["icon"][str(size)].get("margin", 0)) for size in ICON_SIZES])
+    print("drew %d images per theme and the icon" % len(drawn))
 
 
 if __name__ == "__main__":

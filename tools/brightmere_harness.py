@@ -197,6 +197,17 @@ class InstallerRun:
             self.process.wait()
 
 
+def product_window_title(product_dir, settings):
+    """The window title of a product: its default language's "window_title" text."""
+    table = os.path.join(product_dir, "lang", settings["default_language"], "strings.ini")
+    with open(table, encoding="utf-8-sig") as f:
+        for line in f:
+            key, sep, value = line.partition("=")
+            if sep and key.strip() == "window_title":
+                return value.strip().replace("{name}", settings["display_name"])
+    raise Failure("%s has no window_title" % table)
+
+
 class Harness:
     def __init__(self, options, shot_dir):
         self.o = options
@@ -224,6 +235,8 @@ class Harness:
             self.install_roots = ["Program Files (x86)/" + top, "Program Files/" + top]
             self.package_folders = os.path.join(*s["data_folder"].split("\\"),
                                                 s["package_folder_prefix"] + "*")
+            if not getattr(options, "title", None):
+                self.title = product_window_title(options.product, s)
 
     # ---- Wine -------------------------------------------------------------------------------
     # Wine itself now and then dies in its own exit, after the program's work is done: ld.so's

@@ -197,15 +197,15 @@ class InstallerRun:
             self.process.wait()
 
 
-def product_window_title(product_dir, settings):
-    """The window title of a product: its default language's "window_title" text."""
+def product_text(product_dir, settings, key):
+    """A text of a product in its default language, its name filled in."""
     table = os.path.join(product_dir, "lang", settings["default_language"], "strings.ini")
     with open(table, encoding="utf-8-sig") as f:
         for line in f:
-            key, sep, value = line.partition("=")
-            if sep and key.strip() == "window_title":
+            name, sep, value = line.partition("=")
+            if sep and name.strip() == key:
                 return value.strip().replace("{name}", settings["display_name"])
-    raise Failure("%s has no window_title" % table)
+    raise Failure("%s has no %s" % (table, key))
 
 
 class Harness:
@@ -236,7 +236,11 @@ class Harness:
             self.package_folders = os.path.join(*s["data_folder"].split("\\"),
                                                 s["package_folder_prefix"] + "*")
             if not getattr(options, "title", None):
-                self.title = product_window_title(options.product, s)
+                self.title = self.text("window_title")
+
+    def text(self, key):
+        """The text the product under test (--product) shows for `key`."""
+        return product_text(self.o.product, self.product, key)
 
     # ---- Wine -------------------------------------------------------------------------------
     # Wine itself now and then dies in its own exit, after the program's work is done: ld.so's

@@ -1,6 +1,6 @@
 """A product built from another product folder (--product), installed through its window: its
-own install folder, executable, records, uninstall entry, report name and vocabulary. Controls
-are found by name, not by text: the texts are the product's own."""
+own install folder, executable, records, uninstall entry, report name and vocabulary. Buttons
+are found by the product's own texts."""
 import glob
 import os
 
@@ -14,8 +14,8 @@ def expect(condition, message):
         raise Failure(message)
 
 
-def welcome(run, label):
-    page = run.wait_for(lambda p: p.visible("btn_startinstall") and p.visible("btn_exit"),
+def welcome(env, run, label):
+    page = run.wait_for(lambda p: p.visible(env.text("install_now")) and p.visible("btn_exit"),
                         "the welcome page")
     run.screenshot(label, page)
     return page
@@ -29,7 +29,7 @@ def product_install(env):
     for dpi, scale in SCALES[1:]:
         env.set_scale(dpi)
         run = env.launch()
-        page = welcome(run, "welcome-%d" % scale)
+        page = welcome(env, run, "welcome-%d" % scale)
         expect(page.data["w"] == 600 * scale // 100, "window is %d wide at %d %%"
                % (page.data["w"], scale))
         run.kill()
@@ -38,13 +38,15 @@ def product_install(env):
     env.reports_reset()
 
     run = env.launch()
-    page = welcome(run, "welcome-100")
+    page = welcome(env, run, "welcome-100")
     folder = page.all_named("edit_installdir", "edit")[0].get("value")
     expect(folder == install_dir, "install folder %r, expected %r" % (folder, install_dir))
-    run.click(page.find("btn_startinstall"))
-    page = run.wait_for(lambda p: p.visible("btn_startapp") or p.visible("btn_reinstall"),
-                        "the end of the install", 120)
-    expect(page.visible("btn_startapp"), "the install failed; reports %s" % env.reports())
+    run.click(page.find(env.text("install_now")))
+    start, again = env.text("start_now"), env.text("reinstall")
+    page = run.wait_for(lambda p: p.visible(start) or p.visible(again), "the end of the install",
+                        120)
+    expect(page.visible(start), "the install failed: %s; reports %s"
+           % (page.visible_names(), env.reports()))
     page = run.wait_for(lambda p: p.visible("btn_exit"), "the close button", 5)
     run.screenshot("installed", page)
 
@@ -57,16 +59,24 @@ def product_install(env):
                                   env.package_folders))
     expect(not left, "package folders left: %s" % left)
 
-    # Leaving from the finished page reports the product's own word for it.
     run.click(page.find("btn_exit"))
-    code = run.wait_exit(20)
-    expect(code == 0, "the installer ended with %s" % code)
+    expect(run.wait_exit(20) == 0, "the installer did not end with 0")
     env.wait_collector_settled()
     reports = env.reports()
-    events = [event for event, _ in reports]
-    expect(events == ["AppStart", "OnClick", "DownloadTimeCost", "InstallTimeCost",
-                      "InstallResultReport", "OnClick"], "reports: %s" % reports)
-    expect(reports[-1][1] == {"btn_exit": s["report_exit_start_installed"]},
-           "the exit report is %s" % reports[-1][1])
+    expect([event for event, _ in reports] == ["AppStart", "OnClick", "DownloadTimeCost",
+                                               "InstallTimeCost", "InstallResultReport"],
+           "reports: %s" % reports)
     names = {cookies.get("appname") for cookies in env.report_cookies()}
     expect(names == {s["report_app_name"]}, "report appname cookies %s" % names)
+
+    # Started again, it finds the product by its records; leaving says so in the product's
+    # own report vocabulary.
+    env.reports_reset()
+    run = env.launch()
+    page = welcome(env, run, "welcome-installed")
+    run.click(page.find("btn_exit"))
+    expect(run.wait_exit(20) == 0, "the installer did not end with 0")
+    env.wait_collector_settled()
+    reports = env.reports()
+    expect(reports[1:] == [("OnClick", {"btn_exit": s["report_exit_start_installed"]})],
+           "reports on leaving: %s" % reports)

@@ -553,7 +553,7 @@ class Harness:
     def app_windows(self):
         """The windows of the installed demo application."""
         return [w for w in self.top_windows()
-                if w["title"] == self.o.display_name and w["class"] == "BrightmereDemoApp"]
+                if w["title"] == self.o.display_name and w["class"] == "DemoApp"]
 
     def close_app_windows(self):
         """Ends the demo application started by a test, by its process id."""

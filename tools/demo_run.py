@@ -52,7 +52,7 @@ def drive(env):
     run.click(page.find("立即体验"))
     code = run.wait_exit(30)
     h.wait_until("the installed application", lambda: [
-        w for w in env.top_windows() if w["class"] == "BrightmereDemoApp"], 30)
+        w for w in env.top_windows() if w["class"] == "DemoApp"], 30)
     print("demo: %s" % env.screenshot("%02d-application" % (run.shots + 1)))
     print("demo: the installer ended with exit code %d; the application runs" % code)
     env.close_app_windows()

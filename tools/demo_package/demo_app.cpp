@@ -1,5 +1,5 @@
 // The demo application the demo setup package installs: one window that shows the product's
-// name. Tests start it to have a real running "brightmere.exe".
+// name. Tests start it to have a real running application under the product's name.
 #include <windows.h>
 
 #include "build_settings.h"
@@ -31,10 +31,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   windowClass.hInstance = instance;
   windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-  windowClass.lpszClassName = L"BrightmereDemoApp";
+  windowClass.lpszClassName = L"DemoApp";
   RegisterClassW(&windowClass);
 
-  HWND window = CreateWindowW(L"BrightmereDemoApp", build::kDisplayName, WS_OVERLAPPEDWINDOW,
+  HWND window = CreateWindowW(L"DemoApp", build::kDisplayName, WS_OVERLAPPEDWINDOW,
                               CW_USEDEFAULT, CW_USEDEFAULT, 480, 240, nullptr, nullptr,
                               instance, nullptr);
   if (!window)

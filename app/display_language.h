@@ -3,7 +3,7 @@
 //
 //   std::wstring lang = PickDisplayLanguage(UserUiLocaleName(), build::kLanguages,
 //                                           build::kDefaultLanguage);   // L"zh_CN"
-//   ReadSkinFile(L"lang\\" + lang + L"\\strings.ini");
+//   const std::wstring languageFolder = L"lang\\" + lang;  // the skin's lang\zh_CN
 //
 // PickDisplayLanguage is a pure function (no platform calls; any thread). UserUiLocaleName
 // asks the system; any thread.

@@ -94,12 +94,15 @@ brightmere_register_qemu_i386() {
   local binfmt=/proc/sys/fs/binfmt_misc
   [ -f "$binfmt/register" ] || mount -t binfmt_misc binfmt_misc "$binfmt"
   if [ -f "$BRIGHTMERE_BINFMT" ]; then
-    echo 1 >"$BRIGHTMERE_BINFMT"
-    return
+    if grep -qx 'interpreter /usr/bin/qemu-i386' "$BRIGHTMERE_BINFMT"; then
+      echo 1 >"$BRIGHTMERE_BINFMT"
+      return
+    fi
+    echo -1 >"$BRIGHTMERE_BINFMT"  # an entry of an older set-up, for another qemu
   fi
   local magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
   local mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
-  echo ":$BRIGHTMERE_BINFMT_NAME:M::$magic:$mask:/usr/bin/qemu-i386-static:F" >"$binfmt/register"
+  echo ":$BRIGHTMERE_BINFMT_NAME:M::$magic:$mask:/usr/bin/qemu-i386:F" >"$binfmt/register"
 }
 
 # cmake's configure line for a build tree of the given architecture.

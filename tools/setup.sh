@@ -25,8 +25,16 @@ packages=(
 
 brightmere_choose_arch "$top"
 brightmere_describe_arch
-# Only a machine without 32-bit support runs the shipped installer through qemu-user.
-if [ "$BRIGHTMERE_RUNS_I386" = 0 ]; then packages+=(qemu-user-static); fi
+# Only a machine without 32-bit support runs the shipped installer through qemu-user: version 8
+# or later, as a static program. bookworm's 7.2 starts 32-bit Wine in minutes and then crashes
+# (SIGSEGV) or hangs in a multi-threaded program; its backports carry a current one.
+qemu_backports=""
+if [ "$BRIGHTMERE_RUNS_I386" = 0 ]; then
+  . /etc/os-release
+  if [ "${VERSION_CODENAME:-}" = bookworm ]; then qemu_backports=bookworm-backports; fi
+  qemu_major=$( { /usr/bin/qemu-i386 --version 2>/dev/null || true; } | sed -n 's/^qemu-i386 version \([0-9]*\).*/\1/p')
+  if [ "${qemu_major:-0}" -lt 8 ]; then qemu_missing=1; fi
+fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -45,11 +53,24 @@ if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/; then
   sed -E 's/^Types:[[:space:]]*deb[[:space:]]*$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources > "$src_list"
   need_update=1
 fi
-if [ ${#missing[@]} -gt 0 ] || [ $need_update -eq 1 ]; then
+backports_list=/etc/apt/sources.list.d/brightmere-backports.sources
+if [ -n "$qemu_backports" ] && [ ! -f "$backports_list" ]; then
+  # Backports are used only where asked for (-t), so nothing else moves to them.
+  archive=$(awk '/^URIs:/ {print $2; exit}' /etc/apt/sources.list.d/debian.sources)
+  printf 'Types: deb\nURIs: %s\nSuites: %s\nComponents: main\nSigned-By: %s\n' \
+    "${archive:-http://deb.debian.org/debian}" "$qemu_backports" \
+    /usr/share/keyrings/debian-archive-keyring.gpg > "$backports_list"
+  need_update=1
+fi
+if [ ${#missing[@]} -gt 0 ] || [ $need_update -eq 1 ] || [ "${qemu_missing:-0}" = 1 ]; then
   echo "setup: installing ${missing[*]:-source lists}"
   apt-get update -q
   if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+  fi
+  if [ "${qemu_missing:-0}" = 1 ]; then
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
+      ${qemu_backports:+-t "$qemu_backports"} qemu-user
   fi
 fi
 

@@ -52,16 +52,17 @@ def version(value):
     return value
 
 
-def host(value):
-    if not HOST.match(value):
-        raise Problem("must be a host name or address with an optional :port, got '%s'" % value)
-    return value
+def matching(pattern, what):
+    def check(value):
+        if not re.match(pattern, value):
+            raise Problem("must be %s, got '%s'" % (what, value))
+        return value
+    return check
 
 
-def count(value):
-    if not re.match(r"^[1-9][0-9]{0,15}$", value):
-        raise Problem("must be a positive whole number, got '%s'" % value)
-    return value
+host = matching(HOST, "a host name or address with an optional :port")
+count = matching(r"^[1-9][0-9]{0,15}$", "a positive whole number")
+prefix = matching(r"^[A-Za-z0-9-]{1,16}$", "1 to 16 letters, digits or '-'")
 
 
 def file_name(value):
@@ -98,12 +99,6 @@ def mutex_name(value):
     text(value)
     if "\\" in value:
         raise Problem("must not hold a backslash, got '%s'" % value)
-    return value
-
-
-def prefix(value):
-    if not re.match(r"^[A-Za-z0-9-]{1,16}$", value):
-        raise Problem("must be 1 to 16 letters, digits or '-', got '%s'" % value)
     return value
 
 

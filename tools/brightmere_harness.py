@@ -388,13 +388,9 @@ class Harness:
     def product_paths(self, server):
         """The servers' paths for a product other than the default (--product): the paths of
         its package, fallback and report URLs."""
-        product = getattr(self.o, "product", None)
-        if not product:
+        if not self.product:
             return []
-        sys.path.insert(0, os.path.join(self.o.source_dir, "cmake"))
-        import product_settings
-        settings = product_settings.read(product)
-        path = lambda key: urllib.parse.urlsplit(settings[key]).path
+        path = lambda key: urllib.parse.urlsplit(self.product[key]).path
         if server == "report":
             return ["--path", path("report_url")]
         return ["--package-path", path("package_url"), "--fallback-path", path("fallback_url")]
